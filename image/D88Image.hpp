@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "DiskHeader.hpp"
+#include "ImageStream.hpp"
+
+namespace d88 {
+
+// The one access to a D88 file: indexes its disks, selects one, and finds
+// sectors in the selected disk's tracks by their identity (C, H, R, N).
+// Every outcome is a return value; nothing here prints or throws.
+class D88Image {
+public:
+    static constexpr std::int32_t maxDisks = 64;
+    static constexpr std::int32_t trackCount = static_cast<std::int32_t>(DiskHeader::trackCount);
+    static constexpr std::int32_t largestSizeCode = 23; // 128 << 23 still fits in 32 bits
+
+    // With a path: opens and indexes the file, false only when it cannot be
+    // opened. With nullptr: closes the image and returns true.
+    bool open(const char* path);
+    std::int32_t diskCount() const { return diskCount_; }
+    bool selectDisk(std::int32_t index);
+    const char* diskName() const { return diskName_.data(); }
+    std::int32_t mediaType() const { return mediaType_; }
+    void setSectorRange(std::int32_t first, std::int32_t last);
+
+    // Bytes placed in `buffer` (at most `capacity`); 0 when the sector is not found.
+    std::int32_t readSector(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,
+                            std::uint8_t* buffer, std::int32_t capacity);
+    // Writes C, H, R, N of each record of the track; returns the bytes written.
+    std::int32_t listSectorIds(std::int32_t track, std::uint8_t* buffer, std::int32_t capacity);
+    // Reads a run of consecutive sectors across tracks; returns the bytes read in full.
+    std::int32_t readExtent(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,
+                            std::uint8_t* buffer, std::int32_t length);
+
+    // Where each indexed disk starts in the file (0 for an index out of range).
+    std::uint64_t diskOffset(std::int32_t index) const;
+    // The selected disk's size field; 0 when no disk is selected.
+    std::uint32_t selectedDiskSize() const { return selectedDiskSize_; }
+    bool trackPresent(std::int32_t track) const { return trackStart(track).has_value(); }
+
+private:
+    void clearSelection();
+    std::optional<std::uint64_t> trackStart(std::int32_t track) const;
+    bool readRecordHeader(std::uint64_t position, struct SectorHeader& header);
+
+    ImageStream stream_;
+    std::int32_t diskCount_ = 0;
+    std::int32_t firstSector_ = 1;
+    std::int32_t lastSector_ = 16;
+    std::array<std::uint64_t, maxDisks> diskOffsets_{};
+    std::uint32_t selectedDiskSize_ = 0;
+    std::int64_t selectedDiskOffset_ = 0;
+    std::array<std::uint32_t, DiskHeader::trackCount> trackTable_{};
+    std::int32_t mediaType_ = -1;
+    std::array<char, DiskHeader::nameLength + 1> diskName_{};
+};
+
+} // namespace d88
