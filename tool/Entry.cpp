@@ -1,0 +1,58 @@
+#include "Entry.hpp"
+
+#include "CutFile.hpp"
+#include "D88Image.hpp"
+#include "Messages.hpp"
+#include "Recognition.hpp"
+
+namespace d88 {
+namespace {
+
+constexpr const char* fallbackProgramName = "d88cut";
+constexpr std::int32_t firstSectorNumber = 1;
+constexpr std::int32_t lastSectorNumber = 5;
+
+int usage(ToolContext& context, int argc, const char* const* argv)
+{
+    const char* program = (argc > 0 && argv[0] != nullptr) ? argv[0] : fallbackProgramName;
+    context.err << "Usage: " << program << " [d88file] (DiskNo.)\n";
+    return exitFailure;
+}
+
+} // namespace
+
+int runTool(int argc, const char* const* argv, ToolContext& context)
+{
+    if (argc < 2 || argc > 3)
+        return usage(context, argc, argv);
+
+    int diskNumber = 0;
+    if (argc == 3) {
+        // Only the first character counts: "1x" is disk 1.
+        diskNumber = static_cast<signed char>(argv[2][0]) - '0';
+        if (diskNumber < 1 || diskNumber > 2)
+            return usage(context, argc, argv);
+    }
+
+    D88Image& image = context.image;
+    if (!image.open(argv[1])) {
+        context.err << openFailedText;
+        return exitFailure;
+    }
+
+    bool allWritten = true;
+    for (std::int32_t disk = 0; disk < image.diskCount(); ++disk) {
+        image.selectDisk(disk);
+        image.setSectorRange(firstSectorNumber, lastSectorNumber);
+        const DiskKind kind = identify(image, context.buffer, diskNumber).kind;
+        if (kind == DiskKind::neither)
+            continue;
+        context.err << (kind == DiskKind::diskA ? diskARecognisedText : diskBRecognisedText);
+        allWritten &= cutCatalogue(context, kind);
+        if (diskNumber != 0)
+            break;
+    }
+    return allWritten ? exitSuccess : exitFailure;
+}
+
+} // namespace d88

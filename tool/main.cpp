@@ -1,0 +1,22 @@
+#include <array>
+#include <cstdint>
+#include <iostream>
+
+#include "D88Image.hpp"
+#include "Entry.hpp"
+#include "FileSink.hpp"
+
+namespace {
+
+// Both live for the whole run; the image closes when the program ends.
+d88::D88Image image;
+std::array<std::uint8_t, d88::cutBufferSize> cutBuffer{};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    d88::FolderSink currentFolder{"."};
+    d88::ToolContext context{image, cutBuffer, currentFolder, std::cout, std::cerr};
+    return d88::runTool(argc, argv, context);
+}
