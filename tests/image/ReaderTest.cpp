@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+
+#include "D88Builder.hpp"
+#include "D88Image.hpp"
+#include "TestFiles.hpp"
+
+using namespace d88;
+using d88::build::Disk;
+using d88::build::Record;
+
+namespace {
+
+std::vector<std::uint8_t> filled(std::size_t size, std::uint8_t value)
+{
+    return std::vector<std::uint8_t>(size, value);
+}
+
+Record rec(std::uint8_t c, std::uint8_t h, std::uint8_t r, std::uint8_t n, std::vector<std::uint8_t> data)
+{
+    return Record{c, h, r, n, std::move(data), {}, {}};
+}
+
+class ReaderTest : public ::testing::Test {
+protected:
+    // Writes `bytes` as an image file and opens it.
+    D88Image& open(const std::vector<std::uint8_t>& bytes)
+    {
+        const auto path = dir / ("image" + std::to_string(files++) + ".d88");
+        test::writeFile(path, bytes);
+        EXPECT_TRUE(image.open(path.c_str()));
+        return image;
+    }
+    D88Image& openDisk(const Disk& disk)
+    {
+        open(disk.bytes());
+        EXPECT_TRUE(image.selectDisk(0));
+        return image;
+    }
+    std::int32_t read(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,
+                      std::int32_t capacity = 4096)
+    {
+        return image.readSector(track, c, h, r, n, buffer.data(), capacity);
+    }
+
+    test::TempDir dir;
+    int files = 0;
+    D88Image image;
+    std::array<std::uint8_t, 4096> buffer{};
+};
+
+TEST_F(ReaderTest, IndexesDisksUntilNoWholeHeaderRemains)
+{
+    open({});
+    EXPECT_EQ(image.diskCount(), 0);
+    open(filled(687, 0));
+    EXPECT_EQ(image.diskCount(), 0);
+
+    Disk small;
+    small.tracks[0] = {rec(0, 0, 1, 1, filled(256, 1))};
+    const auto one = small.bytes();
+    auto two = build::image({small, small});
+    two.resize(two.size() + 687); // a partial third header is not a disk
+    open(two);
+    EXPECT_EQ(image.diskCount(), 2);
+    EXPECT_EQ(image.diskOffset(1), one.size());
+}
+
+TEST_F(ReaderTest, IndexesAtMostSixtyFourDisks)
+{
+    Disk empty;
+    open(build::image(std::vector<Disk>(65, empty)));
+    EXPECT_EQ(image.diskCount(), 64);
+    EXPECT_EQ(image.diskOffset(63), 63u * 0x2B0);
+
+    Disk zeroSize;
+    zeroSize.diskSize = 0;
+    open(zeroSize.bytes());
+    EXPECT_EQ(image.diskCount(), 64);
+    EXPECT_EQ(image.diskOffset(63), 0u);
+}
+
+TEST_F(ReaderTest, RefusesWhatCannotBeOpenedAsAFile)
+{
+    EXPECT_FALSE(image.open((dir / "missing.d88").c_str()));
+    EXPECT_FALSE(image.open(dir.path().c_str()));
+    EXPECT_EQ(image.diskCount(), 0);
+    EXPECT_FALSE(image.selectDisk(0));
+}
+
+TEST_F(ReaderTest, SelectionLoadsNameAndMediaTypeAndFailsCleanly)
+{
+    Disk disk;
+    disk.name = "ABCDEFGHIJKLMNOP"; // exactly 16 characters
+    disk.mediaType = 0x20;
+    disk.tracks[3] = {rec(1, 1, 1, 3, filled(1024, 7))};
+    Disk second;
+    second.name = "B";
+    open(build::image({disk, second}));
+
+    ASSERT_TRUE(image.selectDisk(0));
+    EXPECT_STREQ(image.diskName(), "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(image.mediaType(), 0x20);
+    EXPECT_EQ(read(3, 1, 1, 1, 3), 1024);
+
+    ASSERT_TRUE(image.selectDisk(1));
+    EXPECT_STREQ(image.diskName(), "B");
+
+    ASSERT_TRUE(image.selectDisk(0));
+    EXPECT_FALSE(image.selectDisk(image.diskCount()));
+    EXPECT_EQ(image.mediaType(), -1);
+    EXPECT_STREQ(image.diskName(), "");
+    EXPECT_EQ(read(3, 1, 1, 1, 3), 0);
+    std::array<std::uint8_t, 64> ids{};
+    EXPECT_EQ(image.listSectorIds(3, ids.data(), 64), 0);
+}
+
+TEST_F(ReaderTest, ClosingAndReopeningLeaveNoWayToTheOldDisk)
+{
+    Disk disk;
+    disk.mediaType = 0x10;
+    disk.tracks[3] = {rec(1, 1, 1, 3, filled(1024, 7))};
+    openDisk(disk);
+
+    EXPECT_TRUE(image.open(nullptr));
+    EXPECT_EQ(image.diskCount(), 0);
+    EXPECT_EQ(image.mediaType(), -1);
+    EXPECT_EQ(read(3, 1, 1, 1, 3), 0);
+    EXPECT_FALSE(image.selectDisk(0));
+
+    // A new file without a selection reads nothing, even where the old disk had a track.
+    openDisk(disk);
+    open(disk.bytes());
+    EXPECT_EQ(image.diskCount(), 1);
+    EXPECT_EQ(read(3, 1, 1, 1, 3), 0);
+}
+
+TEST_F(ReaderTest, TrackEntriesOutsideTheDiskAreAbsent)
+{
+    Disk disk;
+    disk.tracks[0] = {rec(0, 0, 1, 3, filled(1024, 1))};
+    disk.tracks[5] = {rec(2, 1, 1, 3, filled(1024, 5))};
+    const std::uint32_t track5 = 0x2B0 + 16 + 1024;
+
+    disk.diskSize = track5; // entry equal to the size: still present
+    openDisk(disk);
+    EXPECT_EQ(read(5, 2, 1, 1, 3), 1024);
+    EXPECT_EQ(read(164, 2, 1, 1, 3), 0);
+    EXPECT_EQ(read(-1, 2, 1, 1, 3), 0);
+    EXPECT_EQ(read(4, 2, 1, 1, 3), 0); // entry 0
+
+    disk.diskSize = track5 - 1;
+    openDisk(disk);
+    EXPECT_EQ(read(5, 2, 1, 1, 3), 0);
+    EXPECT_EQ(read(0, 0, 0, 1, 3), 1024);
+
+    disk.diskSize = 0xFFFFFFFF; // entries of 2^31 and more are far beyond the file, not negative
+    disk.trackEntryOverrides[6] = 0x80000000;
+    openDisk(disk);
+    EXPECT_EQ(read(6, 3, 0, 1, 3), 0);
+}
+
+TEST_F(ReaderTest, FindsSectorsByAllFourIdentityBytes)
+{
+    Disk disk;
+    disk.tracks[2] = {rec(1, 0, 1, 3, filled(1024, 0x11)), rec(1, 0, 2, 3, filled(1024, 0x22)),
+                      rec(1, 0, 2, 3, filled(1024, 0x33)), rec(1, 0, 3, 2, filled(300, 0x44))};
+    openDisk(disk);
+
+    EXPECT_EQ(read(2, 1, 0, 2, 3), 1024);
+    EXPECT_EQ(buffer[0], 0x22) << "the first of two equal identities wins";
+    EXPECT_EQ(read(2, 1, 0, 1, 2), 0) << "N must match too";
+    EXPECT_EQ(read(2, 1, 0, 3, 2), 300) << "the record's own data length counts, not N";
+    EXPECT_EQ(read(2, 1 + 256, 0, 1, 3), 0) << "values outside 0..255 never match";
+    EXPECT_EQ(read(2, 1, 0, 9, 3), 0);
+}
+
+TEST_F(ReaderTest, CapacityCutsTheCopy)
+{
+    Disk disk;
+    disk.tracks[2] = {rec(1, 0, 1, 3, filled(1024, 0x5A)), rec(1, 0, 2, 3, {})};
+    openDisk(disk);
+
+    buffer.fill(0);
+    EXPECT_EQ(read(2, 1, 0, 1, 3, 100), 100);
+    EXPECT_EQ(buffer[99], 0x5A);
+    EXPECT_EQ(buffer[100], 0x00);
+    EXPECT_EQ(read(2, 1, 0, 1, 3, 0), 0);
+    EXPECT_EQ(read(2, 1, 0, 1, 3, -5), 0);
+    EXPECT_EQ(read(2, 1, 0, 2, 3), 0) << "a record without data yields nothing";
+}
+
+TEST_F(ReaderTest, SectorCountsBoundTheWalk)
+{
+    Disk disk;
+    disk.tracks[1] = {rec(0, 1, 1, 3, filled(16, 1)), rec(0, 1, 2, 3, filled(16, 2)),
+                      rec(0, 1, 3, 3, filled(16, 3))};
+    disk.tracks[1][0].sectorCount = 0;
+    disk.tracks[2] = {rec(1, 0, 1, 3, filled(16, 1)), rec(1, 0, 2, 3, filled(16, 2)),
+                      rec(1, 0, 3, 3, filled(16, 3))};
+    disk.tracks[2][1].sectorCount = 2; // the walk stops at this record
+    openDisk(disk);
+
+    EXPECT_EQ(read(1, 0, 1, 1, 3), 0) << "a count of 0 ends the search, even at a match";
+    EXPECT_EQ(read(1, 0, 1, 2, 3), 0);
+    EXPECT_EQ(read(2, 1, 0, 2, 3), 16);
+    EXPECT_EQ(read(2, 1, 0, 3, 3), 0);
+}
+
+TEST_F(ReaderTest, NeverReportsBytesPastTheEndOfTheFile)
+{
+    Disk disk;
+    disk.tracks[0] = {rec(0, 0, 1, 3, filled(1024, 1)), rec(0, 0, 2, 3, filled(1024, 2))};
+    // Counts that promise more records than there are send the walk to the file's end.
+    for (auto& record : disk.tracks[0])
+        record.sectorCount = 1000;
+    auto bytes = disk.bytes();
+    openDisk(disk);
+    EXPECT_EQ(read(0, 0, 0, 9, 3), 0);
+
+    bytes.resize(bytes.size() - 1000); // cut inside the second record's data
+    open(bytes);
+    ASSERT_TRUE(image.selectDisk(0));
+    EXPECT_EQ(read(0, 0, 0, 2, 3), 24);
+    EXPECT_EQ(read(0, 0, 0, 1, 3), 1024);
+
+    bytes.resize(bytes.size() - 24 - 8); // cut inside the second record's header
+    open(bytes);
+    ASSERT_TRUE(image.selectDisk(0));
+    EXPECT_EQ(read(0, 0, 0, 2, 3), 0);
+    std::array<std::uint8_t, 64> ids{};
+    EXPECT_EQ(image.listSectorIds(0, ids.data(), 64), 4);
+}
+
+TEST_F(ReaderTest, ListsSectorIdsInTrackOrder)
+{
+    Disk disk;
+    for (std::uint8_t r : {3, 1, 5, 2, 4})
+        disk.tracks[7].push_back(rec(3, 1, r, 3, filled(1024, r)));
+    disk.tracks[8] = {rec(4, 0, 1, 3, {}), rec(4, 0, 2, 3, {}), rec(4, 0, 3, 3, {})};
+    disk.tracks[8][0].sectorCount = 0; // listed, and the listing goes on
+    openDisk(disk);
+
+    std::array<std::uint8_t, 64> ids{};
+    ASSERT_EQ(image.listSectorIds(7, ids.data(), 64), 20);
+    const std::array<std::uint8_t, 20> expected{3, 1, 3, 3, 3, 1, 1, 3, 3, 1, 5, 3, 3, 1, 2, 3, 3, 1, 4, 3};
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), ids.begin()));
+    EXPECT_EQ(image.listSectorIds(7, ids.data(), 8), 8);
+    EXPECT_EQ(image.listSectorIds(7, ids.data(), 3), 0);
+    EXPECT_EQ(image.listSectorIds(8, ids.data(), 64), 12);
+    EXPECT_EQ(image.listSectorIds(9, ids.data(), 64), 0);
+}
+
+} // namespace

@@ -1,0 +1,91 @@
+// The entry run in-process, for what a separate program cannot show.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "CutFile.hpp"
+#include "D88Image.hpp"
+#include "Entry.hpp"
+#include "FileSink.hpp"
+#include "Recognition.hpp"
+#include "SetDisk.hpp"
+#include "TestFiles.hpp"
+
+using namespace d88;
+
+namespace {
+
+class MemorySink : public FileSink {
+public:
+    bool write(const std::string& name, const std::uint8_t* data, std::size_t size) override
+    {
+        if (name == refused)
+            return false;
+        files[name].assign(data, data + size);
+        return true;
+    }
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    std::string refused;
+};
+
+class EntryTest : public ::testing::Test {
+protected:
+    int run(std::vector<const char*> argv) { return runTool(static_cast<int>(argv.size()), argv.data(), context); }
+
+    test::TempDir dir;
+    D88Image image;
+    std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(cutBufferSize, 0);
+    MemorySink sink;
+    std::ostringstream out;
+    std::ostringstream err;
+    ToolContext context{image, buffer, sink, out, err};
+};
+
+TEST_F(EntryTest, UsageNamesTheProgramOrFallsBack)
+{
+    EXPECT_EQ(runTool(0, nullptr, context), 1);
+    EXPECT_EQ(err.str(), "Usage: d88cut [d88file] (DiskNo.)\n");
+    err.str("");
+    EXPECT_EQ(run({"./x", "a", "\xB1"}), 1) << "a negative first character is no disk number";
+    EXPECT_EQ(err.str(), "Usage: ./x [d88file] (DiskNo.)\n");
+}
+
+TEST_F(EntryTest, SignatureCountsOnlyWhereThisDisksReadPlacedIt)
+{
+    std::vector<std::uint8_t> sector(1024, 0);
+    sector[16] = 0xF3;
+    sector[17] = 0xED;
+    EXPECT_EQ(classify(sector, 18, 0), DiskKind::diskA);
+    EXPECT_EQ(classify(sector, 17, 0), DiskKind::neither);
+    sector[0] = 0xFF;
+    sector[1] = 0x08;
+    EXPECT_EQ(classify(sector, 1024, 0), DiskKind::diskA) << "Disk A is tested first";
+    EXPECT_EQ(classify(sector, 17, 0), DiskKind::diskB);
+    EXPECT_EQ(classify(sector, 1, 0), DiskKind::neither);
+    EXPECT_EQ(classify(sector, 0, 2), DiskKind::diskB) << "a disk number needs no signature";
+    EXPECT_EQ(classify(sector, 1024, 1), DiskKind::diskA);
+}
+
+TEST_F(EntryTest, CutFileRefusesWhatDoesNotFitTheBuffer)
+{
+    EXPECT_FALSE(cutFile(context, "X", 1, 0, 1, 1, 3, -1, 10));
+    EXPECT_FALSE(cutFile(context, "X", 1, 0, 1, 1, 3, 0, -1));
+    EXPECT_FALSE(cutFile(context, "X", 1, 0, 1, 1, 3, 409000, 601));
+    EXPECT_EQ(err.str(), "error: cannot write X\nerror: cannot write X\nerror: cannot write X\n");
+    EXPECT_TRUE(sink.files.empty());
+}
+
+TEST_F(EntryTest, FileThatCannotBeWrittenFailsTheRunButNotTheOthers)
+{
+    using namespace d88::build;
+    const auto path = dir / "a.d88";
+    test::writeFile(path, setDisk('A', Signature::diskA).bytes());
+    sink.refused = "WORK";
+    EXPECT_EQ(run({"d88cut", path.c_str()}), 1);
+    EXPECT_EQ(sink.files.size(), 17u);
+    EXPECT_EQ(sink.files.count("WORK"), 0u);
+    EXPECT_NE(err.str().find("error: cannot write WORK\n"), std::string::npos);
+}
+
+} // namespace
