@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+namespace d88::bench {
+
+// The same job as d88cut written plainly: read the image into memory once,
+// index each track's records once, write the files. Returns the bytes written.
+std::uint64_t floorJob(const std::filesystem::path& image, const std::filesystem::path& folder);
+
+} // namespace d88::bench

@@ -1,0 +1,160 @@
+// The whole job against the plain floor of its I/O, and raw lookup speed.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "BenchImages.hpp"
+#include "Catalogue.hpp"
+#include "D88Image.hpp"
+#include "Entry.hpp"
+#include "FileSink.hpp"
+#include "Floor.hpp"
+
+namespace fs = std::filesystem;
+using namespace d88;
+
+namespace {
+
+// Images are written once per process, into a folder removed at exit.
+struct Workspace {
+    Workspace()
+    {
+        root = fs::temp_directory_path() / ("d88-bench-" + std::to_string(::getpid()));
+        fs::create_directories(root / "out");
+    }
+    ~Workspace() { fs::remove_all(root); }
+    fs::path image(const std::string& name, std::vector<std::uint8_t> (*make)())
+    {
+        const fs::path path = root / name;
+        if (!fs::exists(path)) {
+            const auto bytes = make();
+            std::ofstream(path, std::ios::binary)
+                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        }
+        return path;
+    }
+    fs::path root;
+};
+
+Workspace& workspace()
+{
+    static Workspace instance;
+    return instance;
+}
+
+std::vector<std::uint8_t> chain5() { return bench::chainImage(5); }
+std::vector<std::uint8_t> chain65535() { return bench::chainImage(65535); }
+
+fs::path imageFor(int which)
+{
+    return which == 0 ? workspace().image("normal.d88", bench::normalImage)
+                      : workspace().image("hostile.d88", bench::hostileImage);
+}
+
+std::uint64_t catalogueBytes(DiskKind kind)
+{
+    std::uint64_t total = 0;
+    for (const auto& file : catalogueFor(kind))
+        total += static_cast<std::uint64_t>(file.length);
+    return total;
+}
+
+void wholeJob(benchmark::State& state)
+{
+    const fs::path image = imageFor(static_cast<int>(state.range(0)));
+    const fs::path out = workspace().root / "out";
+    static std::vector<std::uint8_t> cutBuffer(cutBufferSize);
+    for (auto _ : state) {
+        D88Image reader;
+        FolderSink sink{out};
+        std::ostringstream progress, messages;
+        ToolContext context{reader, cutBuffer, sink, progress, messages};
+        const char* argv[] = {"d88cut", image.c_str()};
+        if (runTool(2, argv, context) != 0)
+            state.SkipWithError("d88cut failed");
+    }
+    std::uint64_t perRun = catalogueBytes(DiskKind::diskB);
+    if (state.range(0) == 0)
+        perRun += catalogueBytes(DiskKind::diskA);
+    state.SetBytesProcessed(static_cast<std::int64_t>(perRun * state.iterations()));
+}
+
+void floorJob(benchmark::State& state)
+{
+    const fs::path image = imageFor(static_cast<int>(state.range(0)));
+    const fs::path out = workspace().root / "out";
+    std::uint64_t written = 0;
+    for (auto _ : state)
+        written += bench::floorJob(image, out);
+    state.SetBytesProcessed(static_cast<std::int64_t>(written));
+}
+
+void lookup(benchmark::State& state)
+{
+    const fs::path image = state.range(0) == 5 ? workspace().image("chain5.d88", chain5)
+                                               : workspace().image("chain65535.d88", chain65535);
+    D88Image reader;
+    reader.open(image.c_str());
+    reader.selectDisk(0);
+    std::vector<std::uint8_t> sector(1024);
+    for (auto _ : state)
+        if (reader.readSector(0, 0, 0, 1, 3, sector.data(), 1024) != 1024)
+            state.SkipWithError("sector not found");
+    state.SetItemsProcessed(state.iterations());
+}
+
+// Prints the ratios the targets are stated in, after the usual table.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration)
+                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        ratio("normal image", "wholeJob/0", "floorJob/0", 1.2);
+        ratio("hostile image", "wholeJob/1", "floorJob/1", 3.0);
+    }
+
+private:
+    void ratio(const char* what, const std::string& job, const std::string& floor, double target)
+    {
+        auto a = find(job), b = find(floor);
+        if (a > 0 && b > 0)
+            std::printf("ratio whole job / floor, %s: %.2f (target at most %.1f)\n", what, a / b, target);
+    }
+    double find(const std::string& prefix) const
+    {
+        for (const auto& [name, time] : times_)
+            if (name.rfind(prefix, 0) == 0)
+                return time;
+        return 0;
+    }
+    std::map<std::string, double> times_;
+};
+
+} // namespace
+
+BENCHMARK(wholeJob)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(floorJob)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(lookup)->Arg(5)->Arg(65535)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,25 @@
+// Writes the benchmark images, for measuring d88cut as a separate process.
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "BenchImages.hpp"
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "Usage: make-bench-images FOLDER\n";
+        return 1;
+    }
+    const std::string folder = argv[1];
+    for (const auto& [name, bytes] : {std::pair{"normal.d88", d88::bench::normalImage()},
+                                      std::pair{"hostile.d88", d88::bench::hostileImage()}}) {
+        std::ofstream file(folder + "/" + name, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!file) {
+            std::cerr << "cannot write " << folder << "/" << name << '\n';
+            return 1;
+        }
+    }
+    return 0;
+}
