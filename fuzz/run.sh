@@ -12,7 +12,7 @@ build-fuzz/fuzz/make-fuzz-seeds build-fuzz/seeds
 samples=../shared/samples
 
 status=0
-for target in reader cut; do
+for target in reader cut info; do
     corpus=build-fuzz/corpus/$target
     findings=build-fuzz/findings/$target
     mkdir -p "$corpus" "$findings"

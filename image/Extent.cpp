@@ -1,4 +1,5 @@
 #include "D88Image.hpp"
+#include "SectorAddress.hpp"
 
 namespace d88 {
 
@@ -9,29 +10,18 @@ std::int32_t D88Image::readExtent(std::int32_t track, std::int32_t c, std::int32
     if (length <= 0 || n < 0 || n > largestSizeCode)
         return 0;
 
+    SectorAddress at{track, c, h, r, n};
     std::int32_t total = 0;
     std::int32_t step = 128 << n;
     while (total < length) {
         if (length - total < step)
             step = length - total;
-        if (readSector(track, c, h, r, n, buffer + total, step) < step)
+        if (readSector(at.track, at.c, at.h, at.r, at.n, buffer + total, step) < step)
             return total;
         total += step;
-
-        // Values only grow after a sector was found, and a found sector has
-        // r, c <= 255 and track < 164, so none of them can overflow.
-        if (r == lastSector_) {
-            ++track;
-            if (h == 0) {
-                h = 1;
-            } else {
-                h = 0;
-                ++c;
-            }
-            r = firstSector_;
-        } else {
-            ++r;
-        }
+        // The address only moves on after a sector was found, and a found
+        // sector has r, c <= 255 and track < 164, so nothing can overflow.
+        at.advance(firstSector_, lastSector_);
     }
     return total;
 }

@@ -1,0 +1,26 @@
+// d88info's report against any bytes, with the map and every catalogue.
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include "D88Image.hpp"
+#include "FuzzInput.hpp"
+#include "Report.hpp"
+#include "ToolContext.hpp"
+
+using namespace d88;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const char* path = fuzz::writeInput(data, size);
+    static std::vector<std::uint8_t> buffer(cutBufferSize);
+    for (std::optional<DiskKind> as : {std::optional<DiskKind>{}, std::optional{DiskKind::diskA},
+                                       std::optional{DiskKind::diskB}}) {
+        D88Image image;
+        fuzz::require(image.open(path), "open");
+        std::ostringstream out;
+        info::reportImage(image, info::Options{path, true, as}, buffer, out);
+        fuzz::require(!out.str().empty(), "a report");
+    }
+    return 0;
+}

@@ -1,0 +1,132 @@
+#include "Report.hpp"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "Catalogue.hpp"
+#include "D88Image.hpp"
+#include "SectorMap.hpp"
+
+namespace d88::info {
+namespace {
+
+constexpr std::int32_t firstSector = 1;
+constexpr std::int32_t lastSector = 5;
+
+const char* kindName(DiskKind kind)
+{
+    switch (kind) {
+    case DiskKind::diskA:
+        return "Disk A";
+    case DiskKind::diskB:
+        return "Disk B";
+    case DiskKind::neither:
+        break;
+    }
+    return "neither";
+}
+
+// Disk names are raw bytes: anything unprintable is shown as \xNN.
+std::string printable(const char* text)
+{
+    std::string shown;
+    for (const char* p = text; *p != 0; ++p) {
+        const auto byte = static_cast<unsigned char>(*p);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+            shown += *p;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
+// Two bytes of the identifying sector, or "--" for a byte its read did not place.
+std::string bytePair(std::span<const std::uint8_t> sector, std::int32_t placed, std::int32_t offset)
+{
+    std::string text;
+    for (std::int32_t i = offset; i < offset + 2; ++i) {
+        char hex[4] = "--";
+        if (i < placed)
+            std::snprintf(hex, sizeof hex, "%02X", sector[static_cast<std::size_t>(i)]);
+        text += (text.empty() ? "" : " ") + std::string(hex);
+    }
+    return text;
+}
+
+void reportIdentification(std::span<const std::uint8_t> sector, const Identification& id, std::ostream& out)
+{
+    using S = IdentifyingSector;
+    out << "  identifying sector (track " << S::track << ", C " << S::c << ", H " << S::h << ", R " << S::r
+        << ", N " << S::n << "): ";
+    if (id.placed == 0)
+        out << "missing or empty\n";
+    else
+        out << id.placed << " bytes; bytes 0-1: " << bytePair(sector, id.placed, S::diskBOffset)
+            << ", bytes 16-17: " << bytePair(sector, id.placed, S::diskAOffset) << '\n';
+    out << "  verdict: " << kindName(id.kind) << '\n';
+}
+
+void reportFiles(D88Image& image, const std::vector<CatalogueFile>& files, std::span<std::uint8_t> buffer,
+                 std::ostream& out)
+{
+    for (const CatalogueFile& file : files) {
+        const std::int32_t wanted = file.skip + file.length;
+        const std::int32_t read = image.readExtent(file.track, file.c, file.h, file.r, file.n, buffer.data(), wanted);
+        const std::int32_t found = std::clamp(read - file.skip, 0, file.length);
+        char line[96];
+        std::snprintf(line, sizeof line, "    %-7s %6d of %6d bytes  %s\n", file.name.c_str(), found, file.length,
+                      found == file.length ? "complete" : "incomplete");
+        out << line;
+    }
+}
+
+} // namespace
+
+void reportImage(D88Image& image, const Options& options, std::span<std::uint8_t> buffer, std::ostream& out)
+{
+    if (image.diskCount() == 0) {
+        out << "no disk: the file is shorter than one disk header (688 bytes)\n";
+        return;
+    }
+    for (std::int32_t disk = 0; disk < image.diskCount(); ++disk) {
+        const bool selected = image.selectDisk(disk);
+        image.setSectorRange(firstSector, lastSector);
+        out << (disk == 0 ? "" : "\n") << "disk " << disk << " at offset " << image.diskOffset(disk);
+        if (!selected) {
+            out << ": header cannot be read\n";
+            continue;
+        }
+        std::int32_t present = 0;
+        for (std::int32_t track = 0; track < D88Image::trackCount; ++track)
+            present += image.trackPresent(track) ? 1 : 0;
+        char media[8];
+        std::snprintf(media, sizeof media, "0x%02X", static_cast<unsigned>(image.mediaType()));
+        out << ": name \"" << printable(image.diskName()) << "\", media type " << media << ", size "
+            << image.selectedDiskSize() << " bytes, " << present << " tracks present\n";
+
+        std::fill_n(buffer.begin(), IdentifyingSector::capacity, std::uint8_t{0});
+        const Identification id = identify(image, buffer, 0);
+        reportIdentification(buffer, id, out);
+
+        const DiskKind kind = options.as.value_or(id.kind);
+        const auto files = catalogueFor(kind);
+        if (!files.empty()) {
+            out << "  files of " << kindName(kind) << ", as d88cut would find them:\n";
+            reportFiles(image, files, buffer, out);
+        }
+        if (options.map) {
+            const SectorMap map(files);
+            out << "  sector map (R of each record in track order; C/H/R/N where they do not fit the track";
+            if (!files.empty())
+                out << "; =CODE: used by " << map.legend();
+            out << "):\n";
+            map.print(image, out);
+        }
+    }
+}
+
+} // namespace d88::info

@@ -1,0 +1,93 @@
+#include "SectorMap.hpp"
+
+#include <cctype>
+#include <cstdio>
+#include <set>
+
+#include "D88Image.hpp"
+#include "SectorAddress.hpp"
+
+namespace d88::info {
+namespace {
+
+constexpr std::int32_t firstSector = 1;
+constexpr std::int32_t lastSector = 5;
+constexpr std::int32_t idBytes = 4;
+constexpr std::int32_t maxRecords = 65536;
+
+} // namespace
+
+std::string SectorMap::codeFor(const std::string& name)
+{
+    // PROG -> P, VD001 -> V1, MA006 -> MA6, ADPCM2 -> A2: short, and unique per disk.
+    std::string code(1, name.front());
+    if (name.front() == 'M' && name.size() > 1)
+        code += name[1];
+    if (std::isdigit(static_cast<unsigned char>(name.back())))
+        code += name.back();
+    return code;
+}
+
+SectorMap::SectorMap(const std::vector<CatalogueFile>& files)
+{
+    for (const CatalogueFile& file : files) {
+        const std::string code = codeFor(file.name);
+        legend_.emplace_back(code, file.name);
+        SectorAddress at{file.track, file.c, file.h, file.r, file.n};
+        const std::int32_t sectorSize = 128 << file.n;
+        for (std::int32_t done = 0; done < file.skip + file.length; done += sectorSize) {
+            owners_.emplace(Key{at.track, at.c, at.h, at.r, at.n}, code);
+            at.advance(firstSector, lastSector);
+        }
+    }
+}
+
+const std::string& SectorMap::codeOf(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
+                                     std::int32_t n) const
+{
+    static const std::string none;
+    const auto found = owners_.find(Key{track, c, h, r, n});
+    return found == owners_.end() ? none : found->second;
+}
+
+std::string SectorMap::legend() const
+{
+    std::string text;
+    for (const auto& [code, name] : legend_)
+        text += (text.empty() ? "" : ", ") + code + " " + name;
+    return text;
+}
+
+void SectorMap::print(D88Image& image, std::ostream& out) const
+{
+    std::vector<std::uint8_t> ids(static_cast<std::size_t>(maxRecords * idBytes));
+    for (std::int32_t track = 0; track < D88Image::trackCount; ++track) {
+        if (!image.trackPresent(track))
+            continue;
+        const std::int32_t listed = image.listSectorIds(track, ids.data(), static_cast<std::int32_t>(ids.size()));
+        char head[48];
+        std::snprintf(head, sizeof head, "    track %3d (C %2d, H %d):", track, track >> 1, track & 1);
+        out << head;
+        if (listed == 0)
+            out << " no records";
+        // Only the first record of an identity is ever read; later ones stay unmarked.
+        std::set<std::uint32_t> seen;
+        for (std::int32_t i = 0; i < listed; i += idBytes) {
+            const std::int32_t c = ids[i], h = ids[i + 1], r = ids[i + 2], n = ids[i + 3];
+            out << ' ';
+            if (c == track >> 1 && h == (track & 1) && n == 3)
+                out << r;
+            else
+                out << c << '/' << h << '/' << r << '/' << n;
+            const std::uint32_t identity = static_cast<std::uint32_t>(c | h << 8 | r << 16 | n << 24);
+            if (seen.insert(identity).second) {
+                const std::string& code = codeOf(track, c, h, r, n);
+                if (!code.empty())
+                    out << '=' << code;
+            }
+        }
+        out << '\n';
+    }
+}
+
+} // namespace d88::info

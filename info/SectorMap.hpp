@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <ostream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "Catalogue.hpp"
+
+namespace d88 {
+class D88Image;
+}
+
+namespace d88::info {
+
+// Which catalogue file each sector identity of a disk belongs to, with a short
+// code per file for the map.
+class SectorMap {
+public:
+    explicit SectorMap(const std::vector<CatalogueFile>& files);
+
+    // Short code of the file that uses this sector; empty when none does.
+    const std::string& codeOf(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
+                              std::int32_t n) const;
+    // "P PROG, V0 VD000, ..." in catalogue order.
+    std::string legend() const;
+
+    // One line per present track of the selected disk, its records in track order.
+    void print(D88Image& image, std::ostream& out) const;
+
+    static std::string codeFor(const std::string& name);
+
+private:
+    using Key = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
+    std::map<Key, std::string> owners_;
+    std::vector<std::pair<std::string, std::string>> legend_;
+};
+
+} // namespace d88::info

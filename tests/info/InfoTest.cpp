@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "SetDisk.hpp"
+#include "TestFiles.hpp"
+
+using namespace d88::build;
+using namespace d88::test;
+
+namespace {
+
+class InfoTest : public ::testing::Test {
+protected:
+    RunResult info(const std::vector<Disk>& disks, std::vector<std::string> options = {})
+    {
+        writeFile(dir / "image.d88", image(disks));
+        options.push_back((dir / "image.d88").string());
+        return run(options);
+    }
+    RunResult run(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), D88INFO_PATH);
+        return runProgram(args, dir.path());
+    }
+    static bool has(const RunResult& result, const std::string& line)
+    {
+        return result.out.find(line + "\n") != std::string::npos;
+    }
+    TempDir dir;
+};
+
+TEST_F(InfoTest, WellFormedDiskAIsCompleteAndWritesNothing)
+{
+    const auto result = info({setDisk('A', Signature::diskA)});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(has(result, "disk 0 at offset 0: name \"SET DISK A\", media type 0x10, size 832688 bytes, "
+                            "160 tracks present"));
+    EXPECT_TRUE(has(result, "  identifying sector (track 1, C 0, H 1, R 1, N 3): 1024 bytes; bytes 0-1: 44 69, "
+                            "bytes 16-17: F3 ED"));
+    EXPECT_TRUE(has(result, "  verdict: Disk A"));
+    EXPECT_TRUE(has(result, "    PROG     32768 of  32768 bytes  complete"));
+    EXPECT_TRUE(has(result, "    MB008     1024 of   1024 bytes  complete"));
+    EXPECT_EQ(result.out.find("incomplete"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "only the image";
+}
+
+TEST_F(InfoTest, MissingSectorShowsWhatD88cutWouldFind)
+{
+    Disk b = setDisk('B', Signature::diskB);
+    b.tracks[10].erase(b.tracks[10].begin() + 2); // R 3
+    const auto result = info({b});
+    EXPECT_TRUE(has(result, "  verdict: Disk B"));
+    EXPECT_TRUE(has(result, "    ADPCM1   48128 of 194560 bytes  incomplete"));
+    EXPECT_TRUE(has(result, "    ADPCM2  148480 of 148480 bytes  complete"));
+}
+
+TEST_F(InfoTest, VerdictFollowsOnlyTheBytesTheIdentifyingReadPlaced)
+{
+    Disk neither = setDisk('N', Signature::none);
+    auto result = info({neither});
+    EXPECT_TRUE(has(result, "  verdict: neither"));
+    EXPECT_EQ(result.out.find("files of"), std::string::npos);
+
+    result = info({neither}, {"--as", "B"});
+    EXPECT_TRUE(has(result, "  verdict: neither"));
+    EXPECT_TRUE(has(result, "  files of Disk B, as d88cut would find them:"));
+
+    Disk shortB = setDisk('S', Signature::diskB);
+    shortB.tracks[1][0].data.resize(10);
+    Disk oneByte = setDisk('O', Signature::diskB);
+    oneByte.tracks[1][0].data.resize(1);
+    Disk missing = setDisk('M', Signature::diskA);
+    missing.tracks[1].erase(missing.tracks[1].begin());
+    result = info({shortB, oneByte, missing});
+    EXPECT_TRUE(has(result, "  identifying sector (track 1, C 0, H 1, R 1, N 3): 10 bytes; bytes 0-1: FF 08, "
+                            "bytes 16-17: -- --\n  verdict: Disk B"));
+    EXPECT_TRUE(has(result, "  identifying sector (track 1, C 0, H 1, R 1, N 3): 1 bytes; bytes 0-1: FF --, "
+                            "bytes 16-17: -- --\n  verdict: neither"));
+    EXPECT_TRUE(has(result, "  identifying sector (track 1, C 0, H 1, R 1, N 3): missing or empty\n"
+                            "  verdict: neither"));
+}
+
+TEST_F(InfoTest, MapMarksEachRecordWithTheFileThatUsesIt)
+{
+    Disk a = setDisk('A', Signature::diskA);
+    a.tracks[8].insert(a.tracks[8].begin() + 2, Record{9, 9, 9, 2, std::vector<std::uint8_t>(512), {}, {}});
+    const auto result = info({a}, {"--map"});
+    EXPECT_TRUE(has(result, "    track   8 (C  4, H 0): 1 2=W 9/9/9/2 3=W 4 5"));
+    EXPECT_TRUE(has(result, "    track  67 (C 33, H 1): 1=MA1 2=MA1 3=MA2 4=MA2 5=MA2"));
+    EXPECT_TRUE(has(result, "    track  78 (C 39, H 0): 1 2 3 4=MB8 5"));
+    EXPECT_NE(result.out.find("=CODE: used by P PROG, V0 VD000, V1 VD001, W WORK, MA0 MA000,"), std::string::npos);
+}
+
+TEST_F(InfoTest, WrongCommandLinesAndUnreadableImagesFail)
+{
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {}, {"a", "b"}, {"--as", "C", "a"}, {"--as"}, {"--bogus", "a"}}) {
+        const auto result = run(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, "Usage: d88info [--map] [--as A|B] IMAGE\n");
+    }
+    const auto result = run({dir.path().string()});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "d88info: cannot open " + dir.path().string() + ": not a readable file\n");
+}
+
+TEST_F(InfoTest, RealImagesAreDescribed)
+{
+    if (!std::filesystem::exists(samplesDir()))
+        GTEST_SKIP() << "no sample images";
+    for (const char* name : {"clean-2d-256.d77", "short-last-track-2d-256.d88", "malformed-15-byte-headers-2hd.d88"}) {
+        const auto result = run({"--map", "--as", "A", (samplesDir() / name).string()});
+        EXPECT_EQ(result.status, 0) << name;
+        EXPECT_TRUE(has(result, "  verdict: neither")) << name;
+    }
+    const auto result = run({"--map", (samplesDir() / "short-last-track-2d-256.d88").string()});
+    EXPECT_TRUE(has(result, "    track  79 (C 39, H 1): 39/1/1/1"));
+}
+
+} // namespace
