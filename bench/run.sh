@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --workflow --preset bench >/dev/null
-build-bench/bench/d88_bench --benchmark_min_time=2 "$@"
+build-bench/bench/d88_bench --benchmark_min_time=1 --benchmark_repetitions=5 \
+    --benchmark_report_aggregates_only=true "$@"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -49,10 +49,15 @@ std::string bytePair(std::span<const std::uint8_t> sector, std::int32_t placed, 
 {
     std::string text;
     for (std::int32_t i = offset; i < offset + 2; ++i) {
-        char hex[4] = "--";
-        if (i < placed)
+        if (i > offset)
+            text += ' ';
+        if (i < placed) {
+            char hex[4];
             std::snprintf(hex, sizeof hex, "%02X", sector[static_cast<std::size_t>(i)]);
-        text += (text.empty() ? "" : " ") + std::string(hex);
+            text += hex;
+        } else {
+            text += "--";
+        }
     }
     return text;
 }
