@@ -1,5 +1,6 @@
 #include "SectorMap.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <set>
@@ -13,7 +14,9 @@ namespace {
 constexpr std::int32_t firstSector = 1;
 constexpr std::int32_t lastSector = 5;
 constexpr std::int32_t idBytes = 4;
-constexpr std::int32_t maxRecords = 65536;
+// A real track holds a few dozen records at most; a damaged one can chain
+// thousands, which would bury the map, so a line stops after this many.
+constexpr std::int32_t maxListed = 64;
 
 } // namespace
 
@@ -60,7 +63,7 @@ std::string SectorMap::legend() const
 
 void SectorMap::print(D88Image& image, std::ostream& out) const
 {
-    std::vector<std::uint8_t> ids(static_cast<std::size_t>(maxRecords * idBytes));
+    std::vector<std::uint8_t> ids(static_cast<std::size_t>((maxListed + 1) * idBytes));
     for (std::int32_t track = 0; track < D88Image::trackCount; ++track) {
         if (!image.trackPresent(track))
             continue;
@@ -72,7 +75,7 @@ void SectorMap::print(D88Image& image, std::ostream& out) const
             out << " no records";
         // Only the first record of an identity is ever read; later ones stay unmarked.
         std::set<std::uint32_t> seen;
-        for (std::int32_t i = 0; i < listed; i += idBytes) {
+        for (std::int32_t i = 0; i < std::min(listed, maxListed * idBytes); i += idBytes) {
             const std::int32_t c = ids[i], h = ids[i + 1], r = ids[i + 2], n = ids[i + 3];
             out << ' ';
             if (c == track >> 1 && h == (track & 1) && n == 3)
@@ -86,6 +89,8 @@ void SectorMap::print(D88Image& image, std::ostream& out) const
                     out << '=' << code;
             }
         }
+        if (listed > maxListed * idBytes)
+            out << " ... (more records follow)";
         out << '\n';
     }
 }

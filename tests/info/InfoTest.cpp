@@ -84,8 +84,14 @@ TEST_F(InfoTest, MapMarksEachRecordWithTheFileThatUsesIt)
 {
     Disk a = setDisk('A', Signature::diskA);
     a.tracks[8].insert(a.tracks[8].begin() + 2, Record{9, 9, 9, 2, std::vector<std::uint8_t>(512), {}, {}});
+    for (int r = 6; r < 6 + 65; ++r) // a damaged track chaining more records than a line shows
+        a.tracks[9].push_back(Record{4, 1, static_cast<std::uint8_t>(r), 3, {}, {}, {}});
     const auto result = info({a}, {"--map"});
     EXPECT_TRUE(has(result, "    track   8 (C  4, H 0): 1 2=W 9/9/9/2 3=W 4 5"));
+    const auto track9 = result.out.find("    track   9 (C  4, H 1): 1 2 3 4 5 6 7 ");
+    ASSERT_NE(track9, std::string::npos);
+    const auto line = result.out.substr(track9, result.out.find('\n', track9) - track9);
+    EXPECT_TRUE(line.ends_with(" 63 64 ... (more records follow)")) << line;
     EXPECT_TRUE(has(result, "    track  67 (C 33, H 1): 1=MA1 2=MA1 3=MA2 4=MA2 5=MA2"));
     EXPECT_TRUE(has(result, "    track  78 (C 39, H 0): 1 2 3 4=MB8 5"));
     EXPECT_NE(result.out.find("=CODE: used by P PROG, V0 VD000, V1 VD001, W WORK, MA0 MA000,"), std::string::npos);
