@@ -6,6 +6,7 @@
 
 #include "DiskHeader.hpp"
 #include "ImageStream.hpp"
+#include "SectorHeader.hpp"
 
 namespace d88 {
 
@@ -45,7 +46,7 @@ public:
 private:
     void clearSelection();
     std::optional<std::uint64_t> trackStart(std::int32_t track) const;
-    bool readRecordHeader(std::uint64_t position, struct SectorHeader& header);
+    bool readRecordHeader(std::uint64_t position, SectorHeader& header);
 
     ImageStream stream_;
     std::int32_t diskCount_ = 0;
