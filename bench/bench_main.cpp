@@ -6,12 +6,14 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 #include "BenchImages.hpp"
 #include "Catalogue.hpp"
+#include "D88Builder.hpp"
 #include "D88Image.hpp"
 #include "Entry.hpp"
 #include "FileSink.hpp"
@@ -33,11 +35,8 @@ struct Workspace {
     fs::path image(const std::string& name, std::vector<std::uint8_t> (*make)())
     {
         const fs::path path = root / name;
-        if (!fs::exists(path)) {
-            const auto bytes = make();
-            std::ofstream(path, std::ios::binary)
-                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        }
+        if (!fs::exists(path) && !build::save(path, make()))
+            throw std::runtime_error("cannot write " + path.string());
         return path;
     }
     fs::path root;

@@ -1,9 +1,9 @@
 // Writes the benchmark images, for measuring d88cut as a separate process.
-#include <fstream>
 #include <iostream>
 #include <string>
 
 #include "BenchImages.hpp"
+#include "D88Builder.hpp"
 
 int main(int argc, char** argv)
 {
@@ -14,9 +14,7 @@ int main(int argc, char** argv)
     const std::string folder = argv[1];
     for (const auto& [name, bytes] : {std::pair{"normal.d88", d88::bench::normalImage()},
                                       std::pair{"hostile.d88", d88::bench::hostileImage()}}) {
-        std::ofstream file(folder + "/" + name, std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!file) {
+        if (!d88::build::save(folder + "/" + name, bytes)) {
             std::cerr << "cannot write " << folder << "/" << name << '\n';
             return 1;
         }

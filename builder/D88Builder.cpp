@@ -1,6 +1,7 @@
 #include "D88Builder.hpp"
 
 #include <algorithm>
+#include <fstream>
 
 namespace d88::build {
 namespace {
@@ -66,6 +67,14 @@ std::vector<std::uint8_t> image(const std::vector<Disk>& disks)
         out.insert(out.end(), bytes.begin(), bytes.end());
     }
     return out;
+}
+
+bool save(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return !file.fail();
 }
 
 } // namespace d88::build

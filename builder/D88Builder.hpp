@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
@@ -34,5 +35,8 @@ struct Disk {
 };
 
 std::vector<std::uint8_t> image(const std::vector<Disk>& disks);
+
+// Writes image bytes to a file, replacing it; false when that fails.
+bool save(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
 } // namespace d88::build

@@ -1,7 +1,5 @@
 // Writes a two-disk sample image, Disk A then Disk B, whose every sector
 // begins with text naming its disk, track, C, H and R.
-#include <cstdio>
-#include <fstream>
 #include <iostream>
 
 #include "SetDisk.hpp"
@@ -14,10 +12,7 @@ int main(int argc, char** argv)
     }
     using namespace d88::build;
     const auto bytes = image({setDisk('A', Signature::diskA), setDisk('B', Signature::diskB)});
-    std::ofstream file(argv[1], std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (file.fail()) {
+    if (!save(argv[1], bytes)) {
         std::cerr << "make-demo-image: cannot write " << argv[1] << '\n';
         return 1;
     }

@@ -1,7 +1,7 @@
 // Writes the seed inputs of the fuzz targets: set disks whole and damaged,
 // and small images that reach the reader's edge cases.
 #include <filesystem>
-#include <fstream>
+#include <stdexcept>
 #include <iostream>
 #include <string>
 
@@ -13,9 +13,7 @@ namespace {
 
 void save(const std::filesystem::path& folder, const std::string& name, const std::vector<std::uint8_t>& bytes)
 {
-    std::ofstream file(folder / name, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!file)
+    if (!d88::build::save(folder / name, bytes))
         throw std::runtime_error("cannot write " + (folder / name).string());
 }
 

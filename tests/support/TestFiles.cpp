@@ -1,5 +1,7 @@
 #include "TestFiles.hpp"
 
+#include "D88Builder.hpp"
+
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -26,9 +28,7 @@ TempDir::~TempDir()
 
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!file)
+    if (!build::save(path, bytes))
         throw std::runtime_error("cannot write " + path.string());
 }
 
