@@ -11,8 +11,6 @@
 namespace d88::info {
 namespace {
 
-constexpr std::int32_t firstSector = 1;
-constexpr std::int32_t lastSector = 5;
 
 const char* kindName(DiskKind kind)
 {
@@ -99,7 +97,7 @@ void reportImage(D88Image& image, const Options& options, std::span<std::uint8_t
     }
     for (std::int32_t disk = 0; disk < image.diskCount(); ++disk) {
         const bool selected = image.selectDisk(disk);
-        image.setSectorRange(firstSector, lastSector);
+        image.setSectorRange(setFirstSector, setLastSector);
         out << (disk == 0 ? "" : "\n") << "disk " << disk << " at offset " << image.diskOffset(disk);
         if (!selected) {
             out << ": header cannot be read\n";

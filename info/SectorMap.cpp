@@ -11,8 +11,6 @@
 namespace d88::info {
 namespace {
 
-constexpr std::int32_t firstSector = 1;
-constexpr std::int32_t lastSector = 5;
 constexpr std::int32_t idBytes = 4;
 // A real track holds a few dozen records at most; a damaged one can chain
 // thousands, which would bury the map, so a line stops after this many.
@@ -40,7 +38,7 @@ SectorMap::SectorMap(const std::vector<CatalogueFile>& files)
         const std::int32_t sectorSize = 128 << file.n;
         for (std::int32_t done = 0; done < file.skip + file.length; done += sectorSize) {
             owners_.emplace(Key{at.track, at.c, at.h, at.r, at.n}, code);
-            at.advance(firstSector, lastSector);
+            at.advance(setFirstSector, setLastSector);
         }
     }
 }

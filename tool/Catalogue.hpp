@@ -16,6 +16,10 @@ struct ExtentEntry {
     std::int32_t kib;
 };
 
+// The sector numbers of a set disk's tracks: five sectors, R 1 to 5.
+inline constexpr std::int32_t setFirstSector = 1;
+inline constexpr std::int32_t setLastSector = 5;
+
 inline constexpr std::int32_t seriesEnd = 0;
 inline constexpr std::int32_t seriesGap = 255;
 

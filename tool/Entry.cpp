@@ -1,5 +1,6 @@
 #include "Entry.hpp"
 
+#include "Catalogue.hpp"
 #include "CutFile.hpp"
 #include "D88Image.hpp"
 #include "Messages.hpp"
@@ -9,8 +10,6 @@ namespace d88 {
 namespace {
 
 constexpr const char* fallbackProgramName = "d88cut";
-constexpr std::int32_t firstSectorNumber = 1;
-constexpr std::int32_t lastSectorNumber = 5;
 
 int usage(ToolContext& context, int argc, const char* const* argv)
 {
@@ -43,7 +42,7 @@ int runTool(int argc, const char* const* argv, ToolContext& context)
     bool allWritten = true;
     for (std::int32_t disk = 0; disk < image.diskCount(); ++disk) {
         image.selectDisk(disk);
-        image.setSectorRange(firstSectorNumber, lastSectorNumber);
+        image.setSectorRange(setFirstSector, setLastSector);
         const DiskKind kind = identify(image, context.buffer, diskNumber).kind;
         if (kind == DiskKind::neither)
             continue;
