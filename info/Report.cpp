@@ -11,7 +11,6 @@
 namespace d88::info {
 namespace {
 
-
 const char* kindName(DiskKind kind)
 {
     switch (kind) {
