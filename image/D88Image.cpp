@@ -9,7 +9,9 @@ namespace d88 {
 bool D88Image::open(const char* path)
 {
     stream_.close();
+    walks_.clear();
     diskCount_ = 0;
+    moreDisks_ = false;
     mediaType_ = -1;
     if (path == nullptr)
         return true;
@@ -30,6 +32,7 @@ bool D88Image::open(const char* path)
         offset += DiskHeader::parse(raw).diskSize;
         ++diskCount_;
     }
+    moreDisks_ = diskCount_ == maxDisks && stream_.readAt(offset, raw.data(), raw.size()) == raw.size();
     return true;
 }
 
@@ -95,30 +98,42 @@ bool D88Image::readRecordHeader(std::uint64_t position, SectorHeader& header)
     return true;
 }
 
+const TrackIndex& D88Image::walkFrom(std::uint64_t start)
+{
+    if (const TrackIndex* known = walks_.find(start))
+        return *known;
+
+    // A search ends at a record whose count is 0 (not matched), after the
+    // record whose position is its own count - 1, where a whole header can no
+    // longer be read, or after maxRecordsPerWalk records. Each step moves
+    // forward by at least one header, so the walk ends on any file.
+    TrackIndex index;
+    std::uint64_t position = start;
+    SectorHeader header;
+    for (std::uint32_t i = 0; i < maxRecordsPerWalk && readRecordHeader(position, header); ++i) {
+        if (header.sectorCount == 0)
+            break;
+        position += SectorHeader::size;
+        index.records.push_back(IndexedRecord{position, header.identity(), header.dataLength});
+        position += header.dataLength;
+        if (i == header.sectorCount - 1u)
+            break;
+    }
+    return walks_.insert(start, std::move(index));
+}
+
 std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,
                                   std::uint8_t* buffer, std::int32_t capacity)
 {
     const auto start = trackStart(track);
-    if (!start || capacity < 0)
+    const auto identity = packIdentity(c, h, r, n);
+    if (!start || !identity || capacity < 0)
         return 0;
-
-    // The walk always moves forward by at least one header, and ends where a
-    // whole header can no longer be read, so it ends on any file.
-    std::uint64_t position = *start;
-    SectorHeader header;
-    for (std::uint64_t i = 0; readRecordHeader(position, header); ++i) {
-        if (header.sectorCount == 0)
-            return 0;
-        position += SectorHeader::size;
-        if (header.hasIdentity(c, h, r, n)) {
-            const auto wanted = std::min<std::int32_t>(header.dataLength, capacity);
-            return static_cast<std::int32_t>(stream_.readAt(position, buffer, static_cast<std::size_t>(wanted)));
-        }
-        position += header.dataLength;
-        if (i == header.sectorCount - 1u)
-            return 0;
-    }
-    return 0;
+    const IndexedRecord* record = walkFrom(*start).find(*identity);
+    if (record == nullptr)
+        return 0;
+    const auto wanted = std::min<std::int32_t>(record->dataLength, capacity);
+    return static_cast<std::int32_t>(stream_.readAt(record->dataPosition, buffer, static_cast<std::size_t>(wanted)));
 }
 
 std::int32_t D88Image::listSectorIds(std::int32_t track, std::uint8_t* buffer, std::int32_t capacity)
@@ -133,7 +148,8 @@ std::int32_t D88Image::listSectorIds(std::int32_t track, std::uint8_t* buffer, s
     SectorHeader header;
     // A sector count of 0 does not end the listing; only a record whose
     // position is its own count - 1 does, or a full buffer, or the file's end.
-    for (std::uint64_t i = 0; capacity - written >= entrySize && readRecordHeader(position, header); ++i) {
+    for (std::uint32_t i = 0;
+         i < maxRecordsPerWalk && capacity - written >= entrySize && readRecordHeader(position, header); ++i) {
         buffer[written + 0] = header.c;
         buffer[written + 1] = header.h;
         buffer[written + 2] = header.r;

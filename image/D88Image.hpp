@@ -7,6 +7,7 @@
 #include "DiskHeader.hpp"
 #include "ImageStream.hpp"
 #include "SectorHeader.hpp"
+#include "TrackIndex.hpp"
 
 namespace d88 {
 
@@ -18,38 +19,58 @@ public:
     static constexpr std::int32_t maxDisks = 64;
     static constexpr std::int32_t trackCount = static_cast<std::int32_t>(DiskHeader::trackCount);
     static constexpr std::int32_t largestSizeCode = 23; // 128 << 23 still fits in 32 bits
+    // A track's sector count is 16 bits wide, so no track describes more
+    // records; a walk stops there whatever a damaged image chains.
+    static constexpr std::uint32_t maxRecordsPerWalk = 65535;
 
     // With a path: opens and indexes the file, false only when it cannot be
     // opened. With nullptr: closes the image and returns true.
-    bool open(const char* path);
+    [[nodiscard]] bool open(const char* path);
     std::int32_t diskCount() const { return diskCount_; }
-    bool selectDisk(std::int32_t index);
+    // True when a whole disk header follows the last of the maxDisks indexed.
+    bool moreDisksFollow() const { return moreDisks_; }
+    [[nodiscard]] bool selectDisk(std::int32_t index);
     const char* diskName() const { return diskName_.data(); }
     std::int32_t mediaType() const { return mediaType_; }
     void setSectorRange(std::int32_t first, std::int32_t last);
 
     // Bytes placed in `buffer` (at most `capacity`); 0 when the sector is not found.
-    std::int32_t readSector(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,
-                            std::uint8_t* buffer, std::int32_t capacity);
+    [[nodiscard]] std::int32_t readSector(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
+                                          std::int32_t n, std::uint8_t* buffer, std::int32_t capacity);
     // Writes C, H, R, N of each record of the track; returns the bytes written.
-    std::int32_t listSectorIds(std::int32_t track, std::uint8_t* buffer, std::int32_t capacity);
-    // Reads a run of consecutive sectors across tracks; returns the bytes read in full.
-    std::int32_t readExtent(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,
-                            std::uint8_t* buffer, std::int32_t length);
+    [[nodiscard]] std::int32_t listSectorIds(std::int32_t track, std::uint8_t* buffer, std::int32_t capacity);
+
+    // Where an extent stopped short: the address of the read that did not
+    // deliver its whole request, what it placed and what it asked for.
+    struct Shortfall {
+        std::int32_t track, c, h, r;
+        std::int32_t placed;
+        std::int32_t requested;
+    };
+    // Reads a run of consecutive sectors across tracks; returns the bytes read
+    // in full. `stop`, when given, receives where a short extent stopped.
+    [[nodiscard]] std::int32_t readExtent(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
+                                          std::int32_t n, std::uint8_t* buffer, std::int32_t length,
+                                          Shortfall* stop = nullptr);
 
     // Where each indexed disk starts in the file (0 for an index out of range).
     std::uint64_t diskOffset(std::int32_t index) const;
     // The selected disk's size field; 0 when no disk is selected.
     std::uint32_t selectedDiskSize() const { return selectedDiskSize_; }
     bool trackPresent(std::int32_t track) const { return trackStart(track).has_value(); }
+    // Which file is open, so that nothing is ever written over it.
+    std::optional<FileId> fileId() const { return stream_.fileId(); }
 
 private:
     void clearSelection();
     std::optional<std::uint64_t> trackStart(std::int32_t track) const;
     bool readRecordHeader(std::uint64_t position, SectorHeader& header);
+    const TrackIndex& walkFrom(std::uint64_t start);
 
     ImageStream stream_;
+    TrackIndexCache walks_;
     std::int32_t diskCount_ = 0;
+    bool moreDisks_ = false;
     std::int32_t firstSector_ = 1;
     std::int32_t lastSector_ = 16;
     std::array<std::uint64_t, maxDisks> diskOffsets_{};

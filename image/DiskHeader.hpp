@@ -27,4 +27,7 @@ struct DiskHeader {
     static DiskHeader parse(const std::array<std::uint8_t, size>& bytes);
 };
 
+// The fixed layout adds up: the track table is the header's last field.
+static_assert(DiskHeader::trackTableOffset + 4 * DiskHeader::trackCount == DiskHeader::size);
+
 } // namespace d88

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace d88 {
 
@@ -25,11 +26,24 @@ struct SectorHeader {
 
     static SectorHeader parse(const std::uint8_t* bytes);
 
-    // Arguments outside 0..255 never match.
-    bool hasIdentity(std::int32_t cc, std::int32_t hh, std::int32_t rr, std::int32_t nn) const
+    // C, H, R, N in bytes 0..3 of one number, as packIdentity gives them.
+    std::uint32_t identity() const
     {
-        return c == cc && h == hh && r == rr && n == nn;
+        return static_cast<std::uint32_t>(c) | static_cast<std::uint32_t>(h) << 8 |
+               static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(n) << 24;
     }
 };
+
+// A sought identity in SectorHeader::identity's form; nullopt when a value is
+// outside 0..255, which no record can carry.
+constexpr std::optional<std::uint32_t> packIdentity(std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n)
+{
+    for (const std::int32_t value : {c, h, r, n})
+        if (value < 0 || value > 0xFF)
+            return std::nullopt;
+    return SectorHeader{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(r),
+                        static_cast<std::uint8_t>(n), 0, 0}
+        .identity();
+}
 
 } // namespace d88

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace d88 {
+
+// Which file a name or an open handle leads to: equal ids are the same file,
+// whatever names, hard links or symbolic links lead there.
+struct FileId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileId&) const = default;
+};
+
+// The identity of the file `path` names, following symbolic links; nullopt
+// when nothing is there. Paths are in the system's own encoding (the ANSI
+// code page on Windows), as the command line hands them over.
+std::optional<FileId> fileIdOf(const char* path);
+
+// A regular file opened read-only, read by absolute position with no shared
+// file position and no library buffering. This is the one place the image
+// side touches the operating system; NativeFile_posix.cpp and
+// NativeFile_windows.cpp hold the two versions.
+class NativeFile {
+public:
+    NativeFile() = default;
+    ~NativeFile() { close(); }
+    NativeFile(const NativeFile&) = delete;
+    NativeFile& operator=(const NativeFile&) = delete;
+
+    // Fails for anything that is not a readable regular file (a folder, a FIFO).
+    [[nodiscard]] bool open(const char* path);
+    void close();
+    bool isOpen() const { return handle_ != closedHandle; }
+    // Identity of the open file; nullopt when closed.
+    std::optional<FileId> id() const;
+
+    // Copies up to `count` bytes from `position`; returns how many arrived
+    // (fewer only at the end of the file or on a read error).
+    std::size_t readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count) const;
+
+private:
+    static constexpr std::intptr_t closedHandle = -1;
+    std::intptr_t handle_ = closedHandle; // a descriptor, or a HANDLE on Windows
+};
+
+} // namespace d88

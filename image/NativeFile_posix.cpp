@@ -1,0 +1,75 @@
+#include "NativeFile.hpp"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace d88 {
+namespace {
+
+int fd(std::intptr_t handle) { return static_cast<int>(handle); }
+
+FileId idOf(const struct stat& status)
+{
+    return FileId{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+}
+
+} // namespace
+
+std::optional<FileId> fileIdOf(const char* path)
+{
+    struct stat status {};
+    if (::stat(path, &status) != 0)
+        return std::nullopt;
+    return idOf(status);
+}
+
+bool NativeFile::open(const char* path)
+{
+    close();
+    // O_NONBLOCK: a FIFO must not hold the run up; it is refused just below.
+    const int opened = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (opened < 0)
+        return false;
+    struct stat status {};
+    if (::fstat(opened, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(opened);
+        return false;
+    }
+    handle_ = opened;
+    return true;
+}
+
+void NativeFile::close()
+{
+    if (isOpen())
+        ::close(fd(handle_));
+    handle_ = closedHandle;
+}
+
+std::optional<FileId> NativeFile::id() const
+{
+    struct stat status {};
+    if (!isOpen() || ::fstat(fd(handle_), &status) != 0)
+        return std::nullopt;
+    return idOf(status);
+}
+
+std::size_t NativeFile::readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count) const
+{
+    constexpr auto maxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());
+    std::size_t done = 0;
+    while (isOpen() && done < count && position <= maxOffset - done) {
+        const ssize_t got = ::pread(fd(handle_), destination + done, count - done, static_cast<off_t>(position + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+} // namespace d88

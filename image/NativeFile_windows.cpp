@@ -1,0 +1,84 @@
+#include "NativeFile.hpp"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace d88 {
+namespace {
+
+HANDLE native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+std::optional<FileId> idOfHandle(HANDLE handle)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(handle, &info))
+        return std::nullopt;
+    return FileId{info.dwVolumeSerialNumber,
+                  (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+} // namespace
+
+std::optional<FileId> fileIdOf(const char* path)
+{
+    // Backup semantics open folders too; reparse points (links) are followed.
+    const HANDLE handle = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    const auto id = idOfHandle(handle);
+    ::CloseHandle(handle);
+    return id;
+}
+
+bool NativeFile::open(const char* path)
+{
+    close();
+    // Without backup semantics a folder cannot be opened at all.
+    const HANDLE handle = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        ::CloseHandle(handle);
+        return false;
+    }
+    handle_ = reinterpret_cast<std::intptr_t>(handle);
+    return true;
+}
+
+void NativeFile::close()
+{
+    if (isOpen())
+        ::CloseHandle(native(handle_));
+    handle_ = closedHandle;
+}
+
+std::optional<FileId> NativeFile::id() const
+{
+    if (!isOpen())
+        return std::nullopt;
+    return idOfHandle(native(handle_));
+}
+
+std::size_t NativeFile::readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count) const
+{
+    std::size_t done = 0;
+    while (isOpen() && done < count) {
+        const std::uint64_t at = position + done;
+        if (at < position)
+            break;
+        OVERLAPPED where{};
+        where.Offset = static_cast<DWORD>(at);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+        DWORD got = 0;
+        if (!::ReadFile(native(handle_), destination + done, chunk, &got, &where) || got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+} // namespace d88
