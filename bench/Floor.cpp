@@ -74,7 +74,7 @@ std::uint64_t floorJob(const std::filesystem::path& image, const std::filesystem
         }
         for (const CatalogueFile& entry : catalogueFor(kind)) {
             buffer.assign(static_cast<std::size_t>(entry.length), 0);
-            int track = entry.track, r = entry.r;
+            int track = entry.start.track, r = entry.start.r;
             for (std::size_t at = 0; at < buffer.size(); at += 1024) {
                 const Sector* sector = find(tracks[static_cast<std::size_t>(track)], pack(track >> 1, track & 1, r, 3));
                 if (sector == nullptr || sector->length < 1024 || sector->data + 1024 > file.size())

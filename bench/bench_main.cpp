@@ -16,7 +16,7 @@
 #include "D88Builder.hpp"
 #include "D88Image.hpp"
 #include "Entry.hpp"
-#include "FileSink.hpp"
+#include "FolderSink.hpp"
 #include "Floor.hpp"
 
 namespace fs = std::filesystem;
@@ -70,11 +70,11 @@ std::uint64_t catalogueBytes(DiskKind kind)
 class InPlaceSink : public FileSink {
 public:
     explicit InPlaceSink(fs::path folder) : folder_(std::move(folder)) {}
-    bool write(const std::string& name, const std::uint8_t* data, std::size_t size) override
+    WriteOutcome write(const std::string& name, const std::uint8_t* data, std::size_t size) override
     {
         std::ofstream file(folder_ / name, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-        return static_cast<bool>(file);
+        return file ? WriteOutcome::written() : WriteOutcome::failed("write failed");
     }
 
 private:
@@ -117,8 +117,8 @@ void lookup(benchmark::State& state)
     const fs::path image = state.range(0) == 5 ? workspace().image("chain5.d88", chain5)
                                                : workspace().image("chain65535.d88", chain65535);
     D88Image reader;
-    reader.open(image.c_str());
-    reader.selectDisk(0);
+    if (!reader.open(image.c_str()) || !reader.selectDisk(0))
+        state.SkipWithError("cannot open the chain image");
     std::vector<std::uint8_t> sector(1024);
     for (auto _ : state)
         if (reader.readSector(0, 0, 0, 1, 3, sector.data(), 1024) != 1024)

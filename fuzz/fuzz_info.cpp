@@ -6,7 +6,7 @@
 #include "D88Image.hpp"
 #include "FuzzInput.hpp"
 #include "Report.hpp"
-#include "ToolContext.hpp"
+#include "Catalogue.hpp"
 
 using namespace d88;
 

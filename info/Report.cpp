@@ -6,6 +6,7 @@
 
 #include "Catalogue.hpp"
 #include "D88Image.hpp"
+#include "Messages.hpp"
 #include "SectorMap.hpp"
 
 namespace d88::info {
@@ -77,12 +78,18 @@ void reportFiles(D88Image& image, const std::vector<CatalogueFile>& files, std::
 {
     for (const CatalogueFile& file : files) {
         const std::int32_t wanted = file.skip + file.length;
-        const std::int32_t read = image.readExtent(file.track, file.c, file.h, file.r, file.n, buffer.data(), wanted);
+        const SectorAddress& at = file.start;
+        D88Image::Shortfall stop{};
+        const std::int32_t read = image.readExtent(at.track, at.c, at.h, at.r, at.n, buffer.data(), wanted, &stop);
         const std::int32_t found = std::clamp(read - file.skip, 0, file.length);
         char line[96];
-        std::snprintf(line, sizeof line, "    %-7s %6d of %6d bytes  %s\n", file.name.c_str(), found, file.length,
-                      found == file.length ? "complete" : "incomplete");
+        std::snprintf(line, sizeof line, "    %-7s %6d of %6d bytes  %s", file.name.c_str(), found, file.length,
+                      read == wanted ? "complete" : "incomplete");
         out << line;
+        // The same stop sector d88cut's warning names.
+        if (read < wanted)
+            out << " (stops at " << stopText(stop) << ")";
+        out << '\n';
     }
 }
 
@@ -129,6 +136,8 @@ void reportImage(D88Image& image, const Options& options, std::span<std::uint8_t
             map.print(image, out);
         }
     }
+    if (image.moreDisksFollow())
+        out << "\n... more disks follow; only the first " << D88Image::maxDisks << " are read\n";
 }
 
 } // namespace d88::info

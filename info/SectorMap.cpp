@@ -34,20 +34,24 @@ SectorMap::SectorMap(const std::vector<CatalogueFile>& files)
     for (const CatalogueFile& file : files) {
         const std::string code = codeFor(file.name);
         legend_.emplace_back(code, file.name);
-        SectorAddress at{file.track, file.c, file.h, file.r, file.n};
-        const std::int32_t sectorSize = 128 << file.n;
-        for (std::int32_t done = 0; done < file.skip + file.length; done += sectorSize) {
-            owners_.emplace(Key{at.track, at.c, at.h, at.r, at.n}, code);
+        SectorAddress at = file.start;
+        for (std::int32_t done = 0; done < file.skip + file.length; done += sectorSize(at.n)) {
+            if (const auto identity = packIdentity(at.c, at.h, at.r, at.n))
+                owners_.emplace(key(at.track, *identity), code);
             at.advance(setFirstSector, setLastSector);
         }
     }
 }
 
-const std::string& SectorMap::codeOf(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
-                                     std::int32_t n) const
+std::uint64_t SectorMap::key(std::int32_t track, std::uint32_t identity)
+{
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(track)) << 32 | identity;
+}
+
+const std::string& SectorMap::codeOf(std::int32_t track, std::uint32_t identity) const
 {
     static const std::string none;
-    const auto found = owners_.find(Key{track, c, h, r, n});
+    const auto found = owners_.find(key(track, identity));
     return found == owners_.end() ? none : found->second;
 }
 
@@ -66,8 +70,9 @@ void SectorMap::print(D88Image& image, std::ostream& out) const
         if (!image.trackPresent(track))
             continue;
         const std::int32_t listed = image.listSectorIds(track, ids.data(), static_cast<std::int32_t>(ids.size()));
+        const SectorAddress expected = SectorAddress::onTrack(track, 0, sizeCode1024);
         char head[48];
-        std::snprintf(head, sizeof head, "    track %3d (C %2d, H %d):", track, track >> 1, track & 1);
+        std::snprintf(head, sizeof head, "    track %3d (C %2d, H %d):", track, expected.c, expected.h);
         out << head;
         if (listed == 0)
             out << " no records";
@@ -76,13 +81,13 @@ void SectorMap::print(D88Image& image, std::ostream& out) const
         for (std::int32_t i = 0; i < std::min(listed, maxListed * idBytes); i += idBytes) {
             const std::int32_t c = ids[i], h = ids[i + 1], r = ids[i + 2], n = ids[i + 3];
             out << ' ';
-            if (c == track >> 1 && h == (track & 1) && n == 3)
+            if (c == expected.c && h == expected.h && n == expected.n)
                 out << r;
             else
                 out << c << '/' << h << '/' << r << '/' << n;
-            const std::uint32_t identity = static_cast<std::uint32_t>(c | h << 8 | r << 16 | n << 24);
+            const std::uint32_t identity = *packIdentity(c, h, r, n);
             if (seen.insert(identity).second) {
-                const std::string& code = codeOf(track, c, h, r, n);
+                const std::string& code = codeOf(track, identity);
                 if (!code.empty())
                     out << '=' << code;
             }

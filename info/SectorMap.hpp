@@ -4,7 +4,6 @@
 #include <map>
 #include <ostream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "Catalogue.hpp"
@@ -21,9 +20,8 @@ class SectorMap {
 public:
     explicit SectorMap(const std::vector<CatalogueFile>& files);
 
-    // Short code of the file that uses this sector; empty when none does.
-    const std::string& codeOf(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
-                              std::int32_t n) const;
+    // Short code of the file that reads this identity on this track; empty when none does.
+    const std::string& codeOf(std::int32_t track, std::uint32_t identity) const;
     // "P PROG, V0 VD000, ..." in catalogue order.
     std::string legend() const;
 
@@ -33,8 +31,9 @@ public:
     static std::string codeFor(const std::string& name);
 
 private:
-    using Key = std::tuple<std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t>;
-    std::map<Key, std::string> owners_;
+    // Track index in the high half, SectorHeader::identity() in the low.
+    static std::uint64_t key(std::int32_t track, std::uint32_t identity);
+    std::map<std::uint64_t, std::string> owners_;
     std::vector<std::pair<std::string, std::string>> legend_;
 };
 

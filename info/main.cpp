@@ -2,12 +2,15 @@
 #include <cstdint>
 #include <iostream>
 
+#include "Catalogue.hpp"
 #include "D88Image.hpp"
 #include "Options.hpp"
 #include "Report.hpp"
-#include "ToolContext.hpp"
 
 namespace {
+
+constexpr int exitDescribed = 0;
+constexpr int exitFailure = 1;
 
 d88::D88Image image;
 std::array<std::uint8_t, d88::cutBufferSize> buffer{};
@@ -19,13 +22,14 @@ int main(int argc, char** argv)
     const auto options = d88::info::parseOptions(argc, argv);
     if (!options) {
         std::cerr << d88::info::usageText;
-        return 1;
+        return exitFailure;
     }
     if (!image.open(options->image.c_str())) {
         std::cerr << "d88info: cannot open " << options->image << ": not a readable file\n";
-        return 1;
+        return exitFailure;
     }
     d88::info::reportImage(image, *options, buffer, std::cout);
     std::cout.flush();
-    return std::cout ? 0 : 1;
+    // The report is the whole job: one that did not reach its reader is a failure.
+    return std::cout ? exitDescribed : exitFailure;
 }

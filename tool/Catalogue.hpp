@@ -1,40 +1,28 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "Recognition.hpp"
+#include "SectorAddress.hpp"
 
 namespace d88 {
-
-// A row of a numbered series. R gives the row its role: seriesEnd ends the
-// table, seriesGap is a number without a file, anything else is a file.
-struct ExtentEntry {
-    std::int32_t track;
-    std::int32_t r;
-    std::int32_t kib;
-};
 
 // The sector numbers of a set disk's tracks: five sectors, R 1 to 5.
 inline constexpr std::int32_t setFirstSector = 1;
 inline constexpr std::int32_t setLastSector = 5;
 
-inline constexpr std::int32_t seriesEnd = 0;
-inline constexpr std::int32_t seriesGap = 255;
-
-extern const ExtentEntry maSeries[];
-extern const ExtentEntry mbSeries[];
+// Program-wide size of the buffer every sector read of a run lands in; the
+// largest file of the catalogues (ADPCM1, 194,560 bytes) fits with room to spare.
+inline constexpr std::size_t cutBufferSize = 409600;
 
 // One file of a disk's catalogue: where its extent starts and how much of it
 // becomes the file.
 struct CatalogueFile {
     std::string name;
-    std::int32_t track;
-    std::int32_t c;
-    std::int32_t h;
-    std::int32_t r;
-    std::int32_t n;
+    SectorAddress start;
     std::int32_t skip;
     std::int32_t length;
 };

@@ -4,32 +4,38 @@
 
 #include "D88Image.hpp"
 #include "FileSink.hpp"
+#include "Messages.hpp"
 
 namespace d88 {
 
-bool cutFile(ToolContext& context, const std::string& name, std::int32_t track, std::int32_t c, std::int32_t h,
-             std::int32_t r, std::int32_t n, std::int32_t skip, std::int32_t length)
+bool cutFile(ToolContext& context, const CatalogueFile& file)
 {
-    const bool fits = skip >= 0 && length >= 0 &&
-                      static_cast<std::uint64_t>(skip) + static_cast<std::uint64_t>(length) <= context.buffer.size();
+    const bool fits = file.skip >= 0 && file.length >= 0 &&
+                      static_cast<std::uint64_t>(file.skip) + static_cast<std::uint64_t>(file.length) <=
+                          context.buffer.size();
     if (!fits) {
-        context.err << "error: cannot write " << name << '\n';
+        context.err << writeError(file.name, "larger than the cut buffer");
         return false;
     }
-    const std::int32_t wanted = skip + length;
+    const std::int32_t wanted = file.skip + file.length;
 
     // Whatever the extent does not place stays zero, never a leftover of an
     // earlier file or disk.
     std::fill_n(context.buffer.begin(), wanted, std::uint8_t{0});
-    const std::int32_t found = context.image.readExtent(track, c, h, r, n, context.buffer.data(), wanted);
+    const SectorAddress& at = file.start;
+    D88Image::Shortfall stop{};
+    const std::int32_t found =
+        context.image.readExtent(at.track, at.c, at.h, at.r, at.n, context.buffer.data(), wanted, &stop);
 
-    context.out << "cutting ... " << name << '\n';
+    // Flushed at once, so the log of an interrupted run is true.
+    context.out << progressLine(file.name) << std::flush;
     if (found < wanted)
-        context.err << "warning: " << name << ": only " << std::max(found - skip, 0) << " of " << length
-                    << " bytes found; the rest is zero-filled\n";
+        context.err << shortfallWarning(file.name, std::max(found - file.skip, 0), file.length, stop);
 
-    if (!context.files.write(name, context.buffer.data() + skip, static_cast<std::size_t>(length))) {
-        context.err << "error: cannot write " << name << '\n';
+    const WriteOutcome outcome =
+        context.files.write(file.name, context.buffer.data() + file.skip, static_cast<std::size_t>(file.length));
+    if (!outcome) {
+        context.err << writeError(file.name, outcome.failure);
         return false;
     }
     return true;
@@ -39,7 +45,7 @@ bool cutCatalogue(ToolContext& context, DiskKind kind)
 {
     bool allWritten = true;
     for (const CatalogueFile& file : catalogueFor(kind))
-        allWritten &= cutFile(context, file.name, file.track, file.c, file.h, file.r, file.n, file.skip, file.length);
+        allWritten &= cutFile(context, file);
     return allWritten;
 }
 

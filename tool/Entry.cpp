@@ -9,12 +9,10 @@
 namespace d88 {
 namespace {
 
-constexpr const char* fallbackProgramName = "d88cut";
-
 int usage(ToolContext& context, int argc, const char* const* argv)
 {
-    const char* program = (argc > 0 && argv[0] != nullptr) ? argv[0] : fallbackProgramName;
-    context.err << "Usage: " << program << " [d88file] (DiskNo.)\n";
+    const std::string_view program = (argc > 0 && argv[0] != nullptr) ? argv[0] : fallbackProgramName;
+    context.err << usageText(program);
     return exitFailure;
 }
 
@@ -41,7 +39,9 @@ int runTool(int argc, const char* const* argv, ToolContext& context)
 
     bool allWritten = true;
     for (std::int32_t disk = 0; disk < image.diskCount(); ++disk) {
-        image.selectDisk(disk);
+        // A disk whose header cannot be read is deselected: every read of it
+        // finds nothing, so it is passed over like any unrecognised disk.
+        static_cast<void>(image.selectDisk(disk));
         image.setSectorRange(setFirstSector, setLastSector);
         const DiskKind kind = identify(image, context.buffer, diskNumber).kind;
         if (kind == DiskKind::neither)

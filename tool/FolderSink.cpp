@@ -1,35 +1,20 @@
-#include "FileSink.hpp"
+#include "FolderSink.hpp"
 
-#include <fstream>
-#include <system_error>
+#include "D88Image.hpp"
+#include "Messages.hpp"
+#include "NativeFile.hpp"
+#include "OutputFile.hpp"
 
 namespace d88 {
-namespace {
 
-bool writeWhole(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size)
+WriteOutcome FolderSink::write(const std::string& name, const std::uint8_t* data, std::size_t size)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file.is_open())
-        return false;
-    file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    file.close();
-    return !file.fail();
-}
-
-} // namespace
-
-bool FolderSink::write(const std::string& name, const std::uint8_t* data, std::size_t size)
-{
-    const std::filesystem::path target = folder_ / name;
-    const std::filesystem::path temporary = folder_ / ("." + name + ".d88cut-part");
-    std::error_code error;
-    if (writeWhole(temporary, data, size)) {
-        std::filesystem::rename(temporary, target, error);
-        if (!error)
-            return true;
-    }
-    std::filesystem::remove(temporary, error);
-    return false;
+    const auto image = source_.fileId();
+    if (image && fileIdOf((folder_ / name).string().c_str()) == image)
+        return WriteOutcome::failed(std::string(imageBeingReadReason));
+    if (std::string reason = replaceFile(folder_, name, data, size); !reason.empty())
+        return WriteOutcome::failed(std::move(reason));
+    return WriteOutcome::written();
 }
 
 } // namespace d88

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
 #include <string_view>
+
+#include "D88Image.hpp"
 
 namespace d88 {
 
-// The tool's Japanese texts as Shift_JIS bytes, written to standard error as they are.
+// Every text d88cut writes. The Japanese ones are Shift_JIS bytes, written as they are.
 // "ファイルをオープンできません.\n"
 inline constexpr std::string_view openFailedText =
     "\x83t\x83@\x83" "C\x83\x8B\x82\xF0\x83I\x81[\x83v\x83\x93\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1.\n";
@@ -14,5 +18,21 @@ inline constexpr std::string_view diskARecognisedText =
 // "Disk B を認識しました.\n"
 inline constexpr std::string_view diskBRecognisedText =
     "Disk B \x82\xF0\x94" "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n";
+
+inline constexpr std::string_view fallbackProgramName = "d88cut";
+// Why an output name that leads to the image itself is not written.
+inline constexpr std::string_view imageBeingReadReason = "it is the image being read";
+
+// "Usage: PROGRAM [d88file] (DiskNo.)\n"
+std::string usageText(std::string_view program);
+// "cutting ... NAME\n", on standard output.
+std::string progressLine(std::string_view name);
+// "track T, C c H h R r: P of Q bytes": the read where a file stops short.
+std::string stopText(const D88Image::Shortfall& stop);
+// "warning: NAME: only F of L bytes found (STOP); the rest is zero-filled\n"
+std::string shortfallWarning(std::string_view name, std::int32_t found, std::int32_t length,
+                             const D88Image::Shortfall& stop);
+// "error: cannot write NAME: REASON\n"
+std::string writeError(std::string_view name, std::string_view reason);
 
 } // namespace d88

@@ -10,9 +10,6 @@ namespace d88 {
 class D88Image;
 class FileSink;
 
-// Program-wide size of the buffer every sector read of a run lands in.
-inline constexpr std::size_t cutBufferSize = 409600;
-
 // What one run of the tool works with: the reader, the cut buffer, where
 // files go, and the two output streams.
 struct ToolContext {

@@ -2,9 +2,11 @@
 #include <cstdint>
 #include <iostream>
 
+#include "Catalogue.hpp"
 #include "D88Image.hpp"
 #include "Entry.hpp"
-#include "FileSink.hpp"
+#include "FolderSink.hpp"
+#include "OutputFile.hpp"
 
 namespace {
 
@@ -16,7 +18,8 @@ std::array<std::uint8_t, d88::cutBufferSize> cutBuffer{};
 
 int main(int argc, char** argv)
 {
-    d88::FolderSink currentFolder{"."};
+    d88::removeTemporaryOnInterrupt();
+    d88::FolderSink currentFolder{".", image};
     d88::ToolContext context{image, cutBuffer, currentFolder, std::cout, std::cerr};
     return d88::runTool(argc, argv, context);
 }

@@ -50,7 +50,7 @@ TEST_F(InfoTest, MissingSectorShowsWhatD88cutWouldFind)
     b.tracks[10].erase(b.tracks[10].begin() + 2); // R 3
     const auto result = info({b});
     EXPECT_TRUE(has(result, "  verdict: Disk B"));
-    EXPECT_TRUE(has(result, "    ADPCM1   48128 of 194560 bytes  incomplete"));
+    EXPECT_TRUE(has(result, "    ADPCM1   48128 of 194560 bytes  incomplete (stops at track 10, C 5 H 0 R 3: 0 of 1024 bytes)"));
     EXPECT_TRUE(has(result, "    ADPCM2  148480 of 148480 bytes  complete"));
 }
 

@@ -2,11 +2,14 @@
 
 #include "D88Builder.hpp"
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <csignal>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,11 +49,10 @@ std::string readText(const std::filesystem::path& path)
     return {bytes.begin(), bytes.end()};
 }
 
-RunResult runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder)
+Running::Running(const std::vector<std::string>& argv, const std::filesystem::path& folder, RunAs who)
 {
-    TempDir capture;
-    const auto outPath = capture / "stdout";
-    const auto errPath = capture / "stderr";
+    const auto outPath = capture_ / "stdout";
+    const auto errPath = capture_ / "stderr";
     std::vector<char*> args;
     for (const auto& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
@@ -64,16 +66,49 @@ RunResult runProgram(const std::vector<std::string>& argv, const std::filesystem
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
             ::_exit(127);
+        constexpr uid_t nobody = 65534;
+        if (who == RunAs::ordinaryUser && ::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+            ::_exit(127);
         ::execv(args[0], args.data());
         ::_exit(127);
     }
+    process_ = child;
+}
+
+void Running::signal(int number) const
+{
+    ::kill(static_cast<pid_t>(process_), number);
+}
+
+RunResult Running::finish(int seconds)
+{
     int status = 0;
-    ::waitpid(child, &status, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    bool hung = false;
+    while (::waitpid(static_cast<pid_t>(process_), &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            hung = true;
+            ::kill(static_cast<pid_t>(process_), SIGKILL);
+            ::waitpid(static_cast<pid_t>(process_), &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
     RunResult result;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = readText(outPath);
-    result.err = readText(errPath);
+    result.status = hung ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = readText(capture_ / "stdout");
+    result.err = readText(capture_ / "stderr");
     return result;
+}
+
+std::string Running::outputSoFar() const
+{
+    return readText(capture_ / "stdout");
+}
+
+RunResult runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder, RunAs who)
+{
+    return Running(argv, folder, who).finish();
 }
 
 std::filesystem::path samplesDir()

@@ -32,8 +32,32 @@ struct RunResult {
     std::string err;
 };
 
+// Who a program runs as: the test's own user, or an ordinary user (nobody)
+// where the tests run as root, so that file permissions apply.
+enum class RunAs { self, ordinaryUser };
+
+// A program started in the background, its output going to files.
+class Running {
+public:
+    Running(const std::vector<std::string>& argv, const std::filesystem::path& folder, RunAs who);
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+    // Sends a signal (POSIX only).
+    void signal(int number) const;
+    // Waits for the end; the status is 128 + N for a program ended by signal N.
+    // A program still running after `seconds` is killed and gets status -1.
+    RunResult finish(int seconds = 120);
+    // What the program has written to standard output so far.
+    std::string outputSoFar() const;
+
+private:
+    TempDir capture_;
+    long long process_ = -1;
+};
+
 // Runs `argv` (argv[0] is the program path, passed as given) in `folder`.
-RunResult runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder);
+RunResult runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder,
+                     RunAs who = RunAs::self);
 
 std::filesystem::path samplesDir();
 

@@ -13,8 +13,8 @@ namespace {
 std::vector<std::pair<int, int>> sectorsOf(const CatalogueFile& file)
 {
     std::vector<std::pair<int, int>> sectors;
-    int track = file.track;
-    int r = file.r;
+    int track = file.start.track;
+    int r = file.start.r;
     for (int i = 0; i < file.length / 1024; ++i) {
         sectors.emplace_back(track, r);
         if (r == 5) {
@@ -39,9 +39,9 @@ TEST(CatalogueTest, DiskAFilesComeInOrderWithTheirLengths)
     for (std::size_t i = 0; i < files.size(); ++i) {
         EXPECT_EQ(files[i].name, expected[i].first);
         EXPECT_EQ(files[i].length, expected[i].second) << files[i].name;
-        EXPECT_EQ(files[i].c, files[i].track >> 1) << files[i].name;
-        EXPECT_EQ(files[i].h, files[i].track & 1) << files[i].name;
-        EXPECT_EQ(files[i].n, 3);
+        EXPECT_EQ(files[i].start.c, files[i].start.track >> 1) << files[i].name;
+        EXPECT_EQ(files[i].start.h, files[i].start.track & 1) << files[i].name;
+        EXPECT_EQ(files[i].start.n, 3);
         EXPECT_EQ(files[i].skip, 0);
     }
     EXPECT_TRUE(catalogueFor(DiskKind::neither).empty());

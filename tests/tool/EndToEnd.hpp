@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "SetCatalogue.hpp"
 #include "SetDisk.hpp"
 #include "TestFiles.hpp"
 
@@ -14,12 +15,8 @@ inline const std::string diskAText = "Disk A \x82\xF0\x94"
                                      "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n";
 inline const std::string diskBText = "Disk B \x82\xF0\x94"
                                      "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n";
-inline const std::string diskAProgress =
-    "cutting ... PROG\ncutting ... VD000\ncutting ... VD001\ncutting ... WORK\n"
-    "cutting ... MA000\ncutting ... MA001\ncutting ... MA002\ncutting ... MA003\ncutting ... MA006\n"
-    "cutting ... MB000\ncutting ... MB001\ncutting ... MB002\ncutting ... MB003\ncutting ... MB004\n"
-    "cutting ... MB005\ncutting ... MB006\ncutting ... MB007\ncutting ... MB008\n";
-inline const std::string diskBProgress = "cutting ... ADPCM1\ncutting ... ADPCM2\n";
+inline const std::string diskAProgress = progressOf(diskAFiles);
+inline const std::string diskBProgress = progressOf(diskBFiles);
 
 // Runs the built d88cut in a fresh folder of its own, on an image written there.
 class EndToEnd : public ::testing::Test {
@@ -30,10 +27,21 @@ protected:
         extra.insert(extra.begin(), imagePath().string());
         return run(extra);
     }
-    RunResult run(std::vector<std::string> args)
+    RunResult run(std::vector<std::string> args, RunAs who = RunAs::self)
     {
         args.insert(args.begin(), D88CUT_PATH);
-        return runProgram(args, out.path());
+        return runProgram(args, out.path(), who);
+    }
+    // Checks each file against what `disk` holds; returns the warnings the cut must print.
+    std::string checkFiles(const d88::build::Disk& disk, const std::vector<ExpectedFile>& files)
+    {
+        std::string warnings;
+        for (const ExpectedFile& file : files) {
+            const ExpectedCut expected = expectedCut(disk, file);
+            EXPECT_TRUE(sameBytes(file.name, expected.bytes, readFile(out / file.name)));
+            warnings += expected.warning;
+        }
+        return warnings;
     }
     std::filesystem::path imagePath() const { return inputs / "image.d88"; }
     std::vector<std::string> outputNames() const

@@ -7,6 +7,7 @@
 #include "CutFile.hpp"
 #include "D88Image.hpp"
 #include "Entry.hpp"
+#include "Catalogue.hpp"
 #include "FileSink.hpp"
 #include "Recognition.hpp"
 #include "SetDisk.hpp"
@@ -18,12 +19,12 @@ namespace {
 
 class MemorySink : public FileSink {
 public:
-    bool write(const std::string& name, const std::uint8_t* data, std::size_t size) override
+    WriteOutcome write(const std::string& name, const std::uint8_t* data, std::size_t size) override
     {
         if (name == refused)
-            return false;
+            return WriteOutcome::failed("refused by the test");
         files[name].assign(data, data + size);
-        return true;
+        return WriteOutcome::written();
     }
     std::map<std::string, std::vector<std::uint8_t>> files;
     std::string refused;
@@ -69,10 +70,12 @@ TEST_F(EntryTest, SignatureCountsOnlyWhereThisDisksReadPlacedIt)
 
 TEST_F(EntryTest, CutFileRefusesWhatDoesNotFitTheBuffer)
 {
-    EXPECT_FALSE(cutFile(context, "X", 1, 0, 1, 1, 3, -1, 10));
-    EXPECT_FALSE(cutFile(context, "X", 1, 0, 1, 1, 3, 0, -1));
-    EXPECT_FALSE(cutFile(context, "X", 1, 0, 1, 1, 3, 409000, 601));
-    EXPECT_EQ(err.str(), "error: cannot write X\nerror: cannot write X\nerror: cannot write X\n");
+    const SectorAddress start = SectorAddress::onTrack(1, 1, 3);
+    EXPECT_FALSE(cutFile(context, {"X", start, -1, 10}));
+    EXPECT_FALSE(cutFile(context, {"X", start, 0, -1}));
+    EXPECT_FALSE(cutFile(context, {"X", start, 409000, 601}));
+    const std::string error = "error: cannot write X: larger than the cut buffer\n";
+    EXPECT_EQ(err.str(), error + error + error);
     EXPECT_TRUE(sink.files.empty());
 }
 
@@ -85,7 +88,7 @@ TEST_F(EntryTest, FileThatCannotBeWrittenFailsTheRunButNotTheOthers)
     EXPECT_EQ(run({"d88cut", path.c_str()}), 1);
     EXPECT_EQ(sink.files.size(), 17u);
     EXPECT_EQ(sink.files.count("WORK"), 0u);
-    EXPECT_NE(err.str().find("error: cannot write WORK\n"), std::string::npos);
+    EXPECT_NE(err.str().find("error: cannot write WORK: refused by the test\n"), std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace d88 {
+
+// Puts `size` bytes under `folder`/`name` so that nothing already in the
+// folder can be turned against the user:
+// - the data goes to a new file that nothing else can be at: unnamed where the
+//   system allows it (Linux's O_TMPFILE), otherwise created exclusively under
+//   the unpredictable name ".NAME.<16 hex digits>.d88cut-part";
+// - it is renamed over NAME only once whole, so NAME is either the old file or
+//   the whole new one; a symbolic link at NAME is replaced, its target untouched;
+// - an existing file at NAME that the user may not write is left alone, and
+//   the new file keeps the permission bits of the file it replaces.
+// Returns an empty text when the file is in place, else the system's reason.
+// OutputFile_posix.cpp and OutputFile_windows.cpp hold the two versions.
+std::string replaceFile(const std::filesystem::path& folder, const std::string& name, const std::uint8_t* data,
+                        std::size_t size);
+
+// Makes an interrupted run (SIGINT, SIGTERM, SIGHUP; Ctrl+C or Ctrl+Break on
+// Windows) remove the named temporary being written before it ends the way
+// the interruption would have ended it. Call once, before the first file.
+void removeTemporaryOnInterrupt();
+
+// ".NAME.<16 hex digits>.d88cut-part", random each time.
+std::string temporaryNameFor(const std::string& name);
+
+} // namespace d88

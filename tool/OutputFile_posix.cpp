@@ -1,0 +1,198 @@
+#include "OutputFile.hpp"
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace d88 {
+namespace {
+
+constexpr int temporaryMode = 0600; // private until it is complete
+constexpr int namingAttempts = 16;
+
+// The named temporary of this run, for the signal handler: written before the
+// name exists on disk, cleared once it is renamed or removed.
+volatile std::sig_atomic_t pendingSet = 0;
+int pendingFolder = -1;
+std::array<char, 512> pendingName{};
+
+void setPending(int folder, const std::string& name)
+{
+    if (name.size() >= pendingName.size())
+        return;
+    pendingFolder = folder;
+    std::memcpy(pendingName.data(), name.c_str(), name.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    pendingSet = 1;
+}
+
+void clearPending()
+{
+    pendingSet = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+extern "C" void onInterrupt(int signal)
+{
+    if (pendingSet)
+        ::unlinkat(pendingFolder, pendingName.data(), 0);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+std::string reason(int error) { return std::strerror(error); }
+
+// Closes a descriptor when the scope ends.
+struct Descriptor {
+    int fd = -1;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t done = ::write(fd, data, size);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0)
+            return false;
+        data += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+mode_t defaultMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// What is at NAME decides whether it may be replaced and the new file's mode.
+std::string checkTarget(int folder, const std::string& name, mode_t& mode)
+{
+    struct stat status {};
+    mode = defaultMode();
+    if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? std::string() : reason(errno);
+    if (S_ISDIR(status.st_mode))
+        return reason(EISDIR);
+    if (S_ISREG(status.st_mode)) {
+        // Refused where a plain open for writing would refuse it.
+        if (::faccessat(folder, name.c_str(), W_OK, AT_EACCESS) != 0)
+            return reason(errno);
+        mode = status.st_mode & 0777;
+    }
+    return {};
+}
+
+// Gives the unnamed file `fd` a fresh temporary name; false when this system
+// cannot (no O_TMPFILE linking), with `error` set for any other failure.
+bool nameUnnamed(int folder, int fd, const std::string& name, std::string& temporary, int& error)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < namingAttempts; ++attempt) {
+        temporary = temporaryNameFor(name);
+        setPending(folder, temporary);
+        if (::linkat(AT_FDCWD, self.c_str(), folder, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        error = errno;
+        clearPending();
+        if (error != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+int createNamed(int folder, const std::string& name, std::string& temporary)
+{
+    for (int attempt = 0; attempt < namingAttempts; ++attempt) {
+        temporary = temporaryNameFor(name);
+        setPending(folder, temporary);
+        const int fd = ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                                temporaryMode);
+        if (fd >= 0 || errno != EEXIST) {
+            if (fd < 0)
+                clearPending();
+            return fd;
+        }
+        clearPending();
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+std::string fail(int folder, const std::string& temporary, int error)
+{
+    ::unlinkat(folder, temporary.c_str(), 0);
+    clearPending();
+    return reason(error);
+}
+
+} // namespace
+
+void removeTemporaryOnInterrupt()
+{
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+std::string replaceFile(const std::filesystem::path& folderPath, const std::string& name, const std::uint8_t* data,
+                        std::size_t size)
+{
+    Descriptor folder{::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (folder.fd < 0)
+        return reason(errno);
+    mode_t mode = 0;
+    if (std::string refused = checkTarget(folder.fd, name, mode); !refused.empty())
+        return refused;
+
+    std::string temporary;
+    Descriptor file;
+#ifdef O_TMPFILE
+    // Unnamed until complete: even a killed run leaves nothing behind.
+    file.fd = ::openat(folder.fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, temporaryMode);
+    if (file.fd >= 0) {
+        if (!writeAll(file.fd, data, size) || ::fchmod(file.fd, mode) != 0)
+            return reason(errno);
+        int error = 0;
+        if (!nameUnnamed(folder.fd, file.fd, name, temporary, error)) {
+            if (error != ENOENT && error != EPERM && error != EXDEV)
+                return reason(error);
+            ::close(file.fd);
+            file.fd = -1; // no /proc to name it through: fall back to a named temporary
+        }
+    }
+#endif
+    if (file.fd < 0) {
+        file.fd = createNamed(folder.fd, name, temporary);
+        if (file.fd < 0)
+            return reason(errno);
+        if (!writeAll(file.fd, data, size) || ::fchmod(file.fd, mode) != 0)
+            return fail(folder.fd, temporary, errno);
+    }
+    const int closed = ::close(file.fd);
+    file.fd = -1;
+    if (closed != 0)
+        return fail(folder.fd, temporary, errno);
+    if (::renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0)
+        return fail(folder.fd, temporary, errno);
+    clearPending();
+    return {};
+}
+
+} // namespace d88
