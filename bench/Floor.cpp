@@ -83,8 +83,12 @@ std::uint64_t floorJob(const std::filesystem::path& image, const std::filesystem
                 r = r == 5 ? 1 : r + 1;
                 track += r == 1;
             }
-            std::ofstream out(folder / entry.name, std::ios::binary | std::ios::trunc);
+            // Whole under a temporary name, then renamed: the guarantee d88cut gives.
+            const auto temporary = folder / ("." + entry.name + ".floor-part");
+            std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
             out.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
+            out.close();
+            std::filesystem::rename(temporary, folder / entry.name);
             written += buffer.size();
         }
         disk += readU32LE(&file[disk + 0x1C]);

@@ -69,7 +69,7 @@ std::uint64_t catalogueBytes(DiskKind kind)
 // rename: the difference to wholeJob is the price of never leaving a partial file.
 class InPlaceSink : public FileSink {
 public:
-    explicit InPlaceSink(fs::path folder) : folder_(std::move(folder)) {}
+    InPlaceSink(fs::path folder, const D88Image&) : folder_(std::move(folder)) {}
     WriteOutcome write(const std::string& name, const std::uint8_t* data, std::size_t size) override
     {
         std::ofstream file(folder_ / name, std::ios::binary | std::ios::trunc);
@@ -89,7 +89,7 @@ void wholeJob(benchmark::State& state)
     static std::vector<std::uint8_t> cutBuffer(cutBufferSize);
     for (auto _ : state) {
         D88Image reader;
-        Sink sink{out};
+        Sink sink{out, reader};
         std::ostringstream progress, messages;
         ToolContext context{reader, cutBuffer, sink, progress, messages};
         const char* argv[] = {"d88cut", image.c_str()};

@@ -1,8 +1,10 @@
-// Writes the benchmark images, for measuring d88cut as a separate process.
+// Writes the benchmark images, for measuring the programs as separate processes.
+#include <filesystem>
 #include <iostream>
 #include <string>
 
 #include "BenchImages.hpp"
+#include "CraftedImages.hpp"
 #include "D88Builder.hpp"
 
 int main(int argc, char** argv)
@@ -11,13 +13,16 @@ int main(int argc, char** argv)
         std::cerr << "Usage: make-bench-images FOLDER\n";
         return 1;
     }
-    const std::string folder = argv[1];
-    for (const auto& [name, bytes] : {std::pair{"normal.d88", d88::bench::normalImage()},
-                                      std::pair{"hostile.d88", d88::bench::hostileImage()}}) {
-        if (!d88::build::save(folder + "/" + name, bytes)) {
-            std::cerr << "cannot write " << folder << "/" << name << '\n';
-            return 1;
-        }
+    const std::filesystem::path folder = argv[1];
+    using namespace d88::bench;
+    const bool written = d88::build::save(folder / "normal.d88", normalImage()) &&
+                         writeSharedChain(folder / "chain-1k.d88", 1024) &&
+                         writeSharedChain(folder / "chain-64k-sparse.d88", 65535) &&
+                         writeDisksIntoOneChain(folder / "64-disks-65000.d88", 65000) &&
+                         writeDisksIntoOneChain(folder / "64-disks-4m.d88", 4000000);
+    if (!written) {
+        std::cerr << "make-bench-images: cannot write the images in " << folder.string() << '\n';
+        return 1;
     }
     return 0;
 }

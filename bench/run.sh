@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the benchmarks (Release), runs them, and measures the peak memory of
-# d88cut on the two benchmark images. Extra arguments go to the benchmark.
+# Builds the benchmarks (Release), runs them, then times d88cut and d88info as
+# separate processes on the normal image and on each crafted image, with their
+# peak memory. Extra arguments go to the benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --workflow --preset bench >/dev/null
@@ -11,7 +12,19 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 build-bench/bench/make-bench-images "$work"
 mkdir "$work/out"
-for image in normal hostile; do
-    kib=$(cd "$work/out" && /usr/bin/time -f %M "$OLDPWD/build-bench/tool/d88cut" "$work/$image.d88" 2>&1 >/dev/null | tail -n 1)
-    echo "peak memory of d88cut, $image image: $kib KiB"
+bin=$PWD/build-bench
+printf '%-22s %-8s %8s %10s\n' image program seconds "peak KiB"
+for image in normal chain-1k chain-64k-sparse 64-disks-65000 64-disks-4m; do
+    # Read once first, so the figures are the programs' and not the disk's.
+    cat "$work/$image.d88" >/dev/null
+    for program in d88cut d88info; do
+        if [ $program = d88cut ]; then
+            path=$bin/tool/d88cut args=("$work/$image.d88")
+        else
+            path=$bin/info/d88info args=(--map --as B "$work/$image.d88")
+        fi
+        figures=$(cd "$work/out" && /usr/bin/time -f '%e %M' "$path" "${args[@]}" 2>&1 >/dev/null | tail -n 1)
+        read -r seconds kib <<<"$figures"
+        printf '%-22s %-8s %8s %10s\n' "$image" "$program" "$seconds" "$kib"
+    done
 done

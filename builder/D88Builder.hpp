@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The builder re-declares the file layout on purpose instead of using the
+// reader's records, so that a mistake in those cannot hide in both.
+
 namespace d88::build {
 
 // One sector record as it will stand in the file. Unset fields take the

@@ -3,6 +3,8 @@
 // A second, deliberately plain reading of a D88 file held in memory: the fuzz
 // targets compare every answer of D88Image with it, so a read that reaches
 // outside the file or returns other bytes is caught, not only a crash.
+// It re-implements the walk on purpose, sharing no code with the reader, so
+// that a mistake in the reader cannot hide in both.
 
 #include <algorithm>
 #include <cstdint>
@@ -38,7 +40,7 @@ public:
         std::uint64_t at = 0;
         if (capacity < 0 || !trackStart(track, at))
             return 0;
-        for (std::uint64_t i = 0;; ++i) {
+        for (std::uint64_t i = 0; i < maxWalk; ++i) {
             if (!has(at, 16))
                 return 0;
             const std::uint32_t count = u16(at + 4);
@@ -55,6 +57,7 @@ public:
             if (i + 1 == count)
                 return 0;
         }
+        return 0;
     }
 
     std::vector<std::uint8_t> listSectorIds(int track, std::int32_t capacity) const
@@ -63,7 +66,8 @@ public:
         std::uint64_t at = 0;
         if (!trackStart(track, at))
             return ids;
-        for (std::uint64_t i = 0; static_cast<std::int64_t>(ids.size()) + 4 <= capacity && has(at, 16); ++i) {
+        for (std::uint64_t i = 0; i < maxWalk && static_cast<std::int64_t>(ids.size()) + 4 <= capacity && has(at, 16);
+             ++i) {
             ids.insert(ids.end(), file_.begin() + static_cast<std::ptrdiff_t>(at),
                        file_.begin() + static_cast<std::ptrdiff_t>(at + 4));
             const std::uint32_t count = u16(at + 4);
@@ -75,6 +79,8 @@ public:
     }
 
 private:
+    static constexpr std::uint64_t maxWalk = 65535; // the most records one track can count
+
     bool has(std::uint64_t at, std::uint64_t count) const { return at <= file_.size() && file_.size() - at >= count; }
     std::uint32_t u16(std::uint64_t at) const { return file_[at] | (file_[at + 1] << 8); }
     std::uint32_t u32(std::uint64_t at) const { return u16(at) | (u16(at + 2) << 16); }

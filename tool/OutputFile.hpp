@@ -7,8 +7,8 @@
 
 namespace d88 {
 
-// Puts `size` bytes under `folder`/`name` so that nothing already in the
-// folder can be turned against the user:
+// A folder that cut files are put in, so that nothing already in it can be
+// turned against the user:
 // - the data goes to a new file that nothing else can be at: unnamed where the
 //   system allows it (Linux's O_TMPFILE), otherwise created exclusively under
 //   the unpredictable name ".NAME.<16 hex digits>.d88cut-part";
@@ -16,10 +16,22 @@ namespace d88 {
 //   the whole new one; a symbolic link at NAME is replaced, its target untouched;
 // - an existing file at NAME that the user may not write is left alone, and
 //   the new file keeps the permission bits of the file it replaces.
-// Returns an empty text when the file is in place, else the system's reason.
 // OutputFile_posix.cpp and OutputFile_windows.cpp hold the two versions.
-std::string replaceFile(const std::filesystem::path& folder, const std::string& name, const std::uint8_t* data,
-                        std::size_t size);
+class OutputFolder {
+public:
+    explicit OutputFolder(std::filesystem::path folder);
+    ~OutputFolder();
+    OutputFolder(const OutputFolder&) = delete;
+    OutputFolder& operator=(const OutputFolder&) = delete;
+
+    // Puts `size` bytes under `name`. Returns an empty text when the file is
+    // in place, else the system's reason.
+    std::string replace(const std::string& name, const std::uint8_t* data, std::size_t size);
+
+private:
+    std::filesystem::path path_;
+    int handle_ = -1; // the folder, opened on first use where the system has descriptors
+};
 
 // Makes an interrupted run (SIGINT, SIGTERM, SIGHUP; Ctrl+C or Ctrl+Break on
 // Windows) remove the named temporary being written before it ends the way

@@ -6,13 +6,14 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace d88 {
 namespace {
 
-constexpr int temporaryMode = 0600; // private until it is complete
+constexpr int temporaryMode = 0600; // a named temporary is private until complete
 constexpr int namingAttempts = 16;
 
 // The named temporary of this run, for the signal handler: written before the
@@ -71,18 +72,11 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
     return true;
 }
 
-mode_t defaultMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// What is at NAME decides whether it may be replaced and the new file's mode.
-std::string checkTarget(int folder, const std::string& name, mode_t& mode)
+// What is at NAME decides whether it may be replaced and the new file's mode:
+// `keep` is set to the permission bits of a regular file being replaced.
+std::string checkTarget(int folder, const std::string& name, std::optional<mode_t>& keep)
 {
     struct stat status {};
-    mode = defaultMode();
     if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? std::string() : reason(errno);
     if (S_ISDIR(status.st_mode))
@@ -91,9 +85,15 @@ std::string checkTarget(int folder, const std::string& name, mode_t& mode)
         // Refused where a plain open for writing would refuse it.
         if (::faccessat(folder, name.c_str(), W_OK, AT_EACCESS) != 0)
             return reason(errno);
-        mode = status.st_mode & 0777;
+        keep = status.st_mode & 0777;
     }
     return {};
+}
+
+// The new file's mode: the replaced file's, or what the umask leaves of 0666.
+bool setMode(int fd, const std::optional<mode_t>& keep)
+{
+    return !keep || ::fchmod(fd, *keep) == 0;
 }
 
 // Gives the unnamed file `fd` a fresh temporary name; false when this system
@@ -151,26 +151,36 @@ void removeTemporaryOnInterrupt()
     }
 }
 
-std::string replaceFile(const std::filesystem::path& folderPath, const std::string& name, const std::uint8_t* data,
-                        std::size_t size)
+OutputFolder::OutputFolder(std::filesystem::path folder) : path_(std::move(folder)) {}
+
+OutputFolder::~OutputFolder()
 {
-    Descriptor folder{::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (folder.fd < 0)
+    if (handle_ >= 0)
+        ::close(handle_);
+}
+
+std::string OutputFolder::replace(const std::string& name, const std::uint8_t* data, std::size_t size)
+{
+    if (handle_ < 0)
+        handle_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle_ < 0)
         return reason(errno);
-    mode_t mode = 0;
-    if (std::string refused = checkTarget(folder.fd, name, mode); !refused.empty())
+    const int folder = handle_;
+    std::optional<mode_t> keep;
+    if (std::string refused = checkTarget(folder, name, keep); !refused.empty())
         return refused;
 
     std::string temporary;
     Descriptor file;
 #ifdef O_TMPFILE
-    // Unnamed until complete: even a killed run leaves nothing behind.
-    file.fd = ::openat(folder.fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, temporaryMode);
+    // Unnamed until complete, so even a killed run leaves nothing behind; as
+    // nothing can open it, it may have its final mode from the start.
+    file.fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (file.fd >= 0) {
-        if (!writeAll(file.fd, data, size) || ::fchmod(file.fd, mode) != 0)
+        if (!writeAll(file.fd, data, size) || !setMode(file.fd, keep))
             return reason(errno);
         int error = 0;
-        if (!nameUnnamed(folder.fd, file.fd, name, temporary, error)) {
+        if (!nameUnnamed(folder, file.fd, name, temporary, error)) {
             if (error != ENOENT && error != EPERM && error != EXDEV)
                 return reason(error);
             ::close(file.fd);
@@ -179,18 +189,21 @@ std::string replaceFile(const std::filesystem::path& folderPath, const std::stri
     }
 #endif
     if (file.fd < 0) {
-        file.fd = createNamed(folder.fd, name, temporary);
+        // Private until complete, then the mode it is meant to have.
+        file.fd = createNamed(folder, name, temporary);
         if (file.fd < 0)
             return reason(errno);
-        if (!writeAll(file.fd, data, size) || ::fchmod(file.fd, mode) != 0)
-            return fail(folder.fd, temporary, errno);
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        if (!writeAll(file.fd, data, size) || !setMode(file.fd, keep.value_or(0666 & ~mask)))
+            return fail(folder, temporary, errno);
     }
     const int closed = ::close(file.fd);
     file.fd = -1;
     if (closed != 0)
-        return fail(folder.fd, temporary, errno);
-    if (::renameat(folder.fd, temporary.c_str(), folder.fd, name.c_str()) != 0)
-        return fail(folder.fd, temporary, errno);
+        return fail(folder, temporary, errno);
+    if (::renameat(folder, temporary.c_str(), folder, name.c_str()) != 0)
+        return fail(folder, temporary, errno);
     clearPending();
     return {};
 }

@@ -5,6 +5,7 @@
 
 #include "D88Builder.hpp"
 #include "D88Image.hpp"
+#include "TrackIndex.hpp"
 #include "TestFiles.hpp"
 
 using namespace d88;
@@ -74,6 +75,10 @@ TEST_F(ReaderTest, IndexesAtMostSixtyFourDisks)
     open(build::image(std::vector<Disk>(65, empty)));
     EXPECT_EQ(image.diskCount(), 64);
     EXPECT_EQ(image.diskOffset(63), 63u * 0x2B0);
+    EXPECT_TRUE(image.moreDisksFollow());
+    open(build::image(std::vector<Disk>(64, empty)));
+    EXPECT_EQ(image.diskCount(), 64);
+    EXPECT_FALSE(image.moreDisksFollow()) << "exactly 64 disks: nothing more follows";
 
     Disk zeroSize;
     zeroSize.diskSize = 0;
@@ -251,6 +256,71 @@ TEST_F(ReaderTest, ListsSectorIdsInTrackOrder)
     EXPECT_EQ(image.listSectorIds(7, ids.data(), 3), 0);
     EXPECT_EQ(image.listSectorIds(8, ids.data(), 64), 12);
     EXPECT_EQ(image.listSectorIds(9, ids.data(), 64), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ReaderTest, AWalkReachesAtMost65535Records)
+{
+    // A chain whose counts never end it: record 0 says 5 records, every later
+    // one says 1, and only a record's own count - 1 = its position would stop it.
+    Disk disk;
+    auto& chain = disk.tracks[0];
+    chain.assign(65536, rec(9, 9, 9, 3, {}));
+    for (std::size_t i = 0; i < chain.size(); ++i)
+        chain[i].sectorCount = i == 0 ? 5 : 1;
+    chain[65534] = rec(0, 0, 1, 3, filled(8, 0x41)); // the 65,535th record
+    chain[65534].sectorCount = 1;
+    chain[65535] = rec(0, 0, 2, 3, filled(8, 0x42)); // the 65,536th
+    chain[65535].sectorCount = 1;
+    openDisk(disk);
+
+    EXPECT_EQ(read(0, 0, 0, 1, 3), 8);
+    EXPECT_EQ(buffer[0], 0x41);
+    EXPECT_EQ(read(0, 0, 0, 2, 3), 0) << "past the 65,535th record nothing is found";
+
+    std::vector<std::uint8_t> ids(4 * 65536 + 4);
+    EXPECT_EQ(image.listSectorIds(0, ids.data(), static_cast<std::int32_t>(ids.size())), 4 * 65535);
+    EXPECT_EQ(ids[4 * 65534 + 2], 1);
+}
+
+TEST(TrackIndexCacheTest, DropsTheWalksUsedLongestAgoPastItsBudget)
+{
+    const auto walk = [](std::size_t records, std::uint32_t identity) {
+        TrackIndex index;
+        index.records.assign(records, IndexedRecord{100, identity, 0});
+        return index;
+    };
+    TrackIndexCache cache(10);
+    cache.insert(1, walk(4, 1));
+    cache.insert(2, walk(4, 2));
+    ASSERT_NE(cache.find(1), nullptr); // 1 is now the more recent
+    cache.insert(3, walk(4, 3));
+    EXPECT_EQ(cache.find(2), nullptr) << "the walk used longest ago goes first";
+    EXPECT_NE(cache.find(1), nullptr);
+    EXPECT_NE(cache.find(3)->find(3), nullptr);
+    EXPECT_EQ(cache.recordsHeld(), 8u);
+    cache.insert(4, walk(20, 4)); // larger than the budget alone: kept, everything else dropped
+    EXPECT_EQ(cache.recordsHeld(), 20u);
+    EXPECT_EQ(cache.find(1), nullptr);
+}
+
+TEST_F(ReaderTest, WalksSharedBetweenTracksAndKeptAcrossSelectionsGiveTheSameAnswers)
+{
+    Disk first;
+    first.tracks[1] = {rec(0, 1, 1, 3, filled(1024, 1)), rec(0, 1, 2, 3, filled(1024, 2))};
+    first.trackEntryOverrides[2] = 0x2B0; // track 2 starts where track 1 does
+    Disk second;
+    second.tracks[1] = {rec(0, 1, 2, 3, filled(1024, 7))};
+    open(build::image({first, second}));
+    for (int index : {0, 1, 0}) {
+        ASSERT_TRUE(image.selectDisk(index));
+        EXPECT_EQ(read(1, 0, 1, 2, 3), 1024);
+        EXPECT_EQ(buffer[0], index == 0 ? 2 : 7);
+        EXPECT_EQ(read(2, 0, 1, 1, 3), index == 0 ? 1024 : 0);
+    }
 }
 
 } // namespace

@@ -97,6 +97,19 @@ TEST_F(InfoTest, MapMarksEachRecordWithTheFileThatUsesIt)
     EXPECT_NE(result.out.find("=CODE: used by P PROG, V0 VD000, V1 VD001, W WORK, MA0 MA000,"), std::string::npos);
 }
 
+TEST_F(InfoTest, SaysWhenMoreDisksFollowThanAreRead)
+{
+    Disk empty;
+    auto result = info(std::vector<Disk>(65, empty));
+    EXPECT_TRUE(result.out.ends_with("disk 63 at offset 43344: name \"\", media type 0x00, size 688 bytes, "
+                                     "0 tracks present\n  identifying sector (track 1, C 0, H 1, R 1, N 3): missing "
+                                     "or empty\n  verdict: neither\n\n... more disks follow; only the first 64 "
+                                     "are read\n"))
+        << result.out.substr(result.out.size() - 200);
+    result = info(std::vector<Disk>(64, empty));
+    EXPECT_EQ(result.out.find("more disks follow"), std::string::npos);
+}
+
 TEST_F(InfoTest, WrongCommandLinesAndUnreadableImagesFail)
 {
     for (const auto& args : std::vector<std::vector<std::string>>{

@@ -58,13 +58,14 @@ Running::Running(const std::vector<std::string>& argv, const std::filesystem::pa
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
 
-    const pid_t child = ::fork();
+    // Created before the child exists, so they are there however early it ends.
+    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const pid_t child = (out < 0 || err < 0) ? -1 : ::fork();
     if (child < 0)
-        throw std::runtime_error("fork failed");
+        throw std::runtime_error("cannot start " + argv.front());
     if (child == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (out < 0 || err < 0 || ::chdir(folder.c_str()) != 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
+        if (::chdir(folder.c_str()) != 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
             ::_exit(127);
         constexpr uid_t nobody = 65534;
         if (who == RunAs::ordinaryUser && ::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0))
@@ -72,6 +73,8 @@ Running::Running(const std::vector<std::string>& argv, const std::filesystem::pa
         ::execv(args[0], args.data());
         ::_exit(127);
     }
+    ::close(out);
+    ::close(err);
     process_ = child;
 }
 

@@ -1,0 +1,129 @@
+#include "CraftedImages.hpp"
+
+#include <array>
+#include <cstdint>
+#include <fstream>
+#include <vector>
+
+#include "SetDisk.hpp"
+
+namespace d88::bench {
+namespace {
+
+constexpr std::uint64_t headerSize = 0x2B0;
+constexpr int trackEntries = 164;
+constexpr std::uint16_t endlessCount = 0xFFFF; // a count that never ends these walks early
+
+// Writes records one after another; data not given is left as a hole.
+class ImageWriter {
+public:
+    explicit ImageWriter(const std::filesystem::path& path) : file_(path, std::ios::binary | std::ios::trunc) {}
+
+    void header(const std::array<std::uint8_t, 16>& name, std::uint32_t diskSize, std::uint32_t trackEntry)
+    {
+        std::vector<std::uint8_t> bytes(headerSize, 0);
+        std::copy(name.begin(), name.end(), bytes.begin());
+        bytes[0x1B] = 0x10;
+        put32(bytes, 0x1C, diskSize);
+        for (int track = 0; track < trackEntries; ++track)
+            put32(bytes, 0x20 + 4 * static_cast<std::size_t>(track), trackEntry);
+        write(bytes);
+    }
+
+    void record(std::uint8_t c, std::uint8_t h, std::uint8_t r, std::uint16_t length,
+                const std::vector<std::uint8_t>& data = {})
+    {
+        std::vector<std::uint8_t> bytes(16, 0);
+        bytes[0] = c;
+        bytes[1] = h;
+        bytes[2] = r;
+        bytes[3] = 3;
+        put16(bytes, 4, endlessCount);
+        put16(bytes, 14, length);
+        write(bytes);
+        write(data);
+        if (length > data.size()) {
+            position_ += length - data.size();
+            file_.seekp(static_cast<std::streamoff>(position_));
+        }
+    }
+
+    bool finish()
+    {
+        // A trailing hole needs one written byte to give the file its length.
+        file_.seekp(static_cast<std::streamoff>(position_ - 1));
+        file_.put(0);
+        file_.close();
+        return !file_.fail();
+    }
+
+private:
+    static void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value)
+    {
+        out[at] = static_cast<std::uint8_t>(value);
+        out[at + 1] = static_cast<std::uint8_t>(value >> 8);
+    }
+    static void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value)
+    {
+        put16(out, at, value & 0xFFFF);
+        put16(out, at + 2, value >> 16);
+    }
+    void write(const std::vector<std::uint8_t>& bytes)
+    {
+        file_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        position_ += bytes.size();
+    }
+
+    std::ofstream file_;
+    std::uint64_t position_ = 0;
+};
+
+// The records Disk B's identifying read and catalogue need: tracks 1 to 68 but 39.
+void neededSectorsOfDiskB(ImageWriter& out, std::uint16_t length)
+{
+    for (int track = 1; track <= 68; ++track)
+        if (track != 39)
+            for (int r = 1; r <= build::setSectorsPerTrack; ++r) {
+                auto data = build::stampedSector('B', track, r);
+                if (track == 1 && r == 1) {
+                    data[0] = 0xFF; // Disk B's signature
+                    data[1] = 0x08;
+                }
+                out.record(static_cast<std::uint8_t>(track >> 1), static_cast<std::uint8_t>(track & 1),
+                           static_cast<std::uint8_t>(r), length, data);
+            }
+}
+
+constexpr int neededSectors = 67 * build::setSectorsPerTrack;
+
+} // namespace
+
+bool writeSharedChain(const std::filesystem::path& path, unsigned dataLength)
+{
+    ImageWriter out(path);
+    out.header({'S', 'H', 'A', 'R', 'E', 'D', ' ', 'C', 'H', 'A', 'I', 'N'}, 0xFFFFFFFF, headerSize);
+    const auto length = static_cast<std::uint16_t>(dataLength);
+    for (int i = 0; i < 65535 - neededSectors; ++i)
+        out.record(0xFF, 0xFF, 0xFF, length);
+    neededSectorsOfDiskB(out, length);
+    return out.finish();
+}
+
+bool writeDisksIntoOneChain(const std::filesystem::path& path, unsigned emptyRecords)
+{
+    ImageWriter out(path);
+    // Read as a record, each header is a foreign sector whose data is the rest
+    // of the header, so a walk from any disk runs through the later headers.
+    const std::uint16_t restOfHeader = headerSize - 16;
+    const std::array<std::uint8_t, 16> name{0xFE, 0xFE, 0xFE, 3, 0xFF, 0xFF, 'C', 'H', 'A', 'I', 'N', 0, 0, 0,
+                                            static_cast<std::uint8_t>(restOfHeader),
+                                            static_cast<std::uint8_t>(restOfHeader >> 8)};
+    for (int disk = 0; disk < 64; ++disk)
+        out.header(name, headerSize, headerSize);
+    for (unsigned i = 0; i < emptyRecords; ++i)
+        out.record(0xFF, 0xFF, 0xFF, 0);
+    neededSectorsOfDiskB(out, build::setSectorSize);
+    return out.finish();
+}
+
+} // namespace d88::bench
