@@ -72,8 +72,20 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
     return true;
 }
 
+// The mode a file created now gets: what the umask leaves of 0666.
+mode_t newFileMode()
+{
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return static_cast<mode_t>(0666 & ~mask);
+    }();
+    return mode;
+}
+
 // What is at NAME decides whether it may be replaced and the new file's mode:
-// `keep` is set to the permission bits of a regular file being replaced.
+// `keep` is set to the permission bits of a regular file being replaced where
+// they differ from a new file's.
 std::string checkTarget(int folder, const std::string& name, std::optional<mode_t>& keep)
 {
     struct stat status {};
@@ -82,10 +94,13 @@ std::string checkTarget(int folder, const std::string& name, std::optional<mode_
     if (S_ISDIR(status.st_mode))
         return reason(EISDIR);
     if (S_ISREG(status.st_mode)) {
-        // Refused where a plain open for writing would refuse it.
-        if (::faccessat(folder, name.c_str(), W_OK, AT_EACCESS) != 0)
+        // Refused where a plain open for writing would refuse it; the owner
+        // with the write bit set needs no asking.
+        const bool ownWritable = status.st_uid == ::geteuid() && (status.st_mode & S_IWUSR) != 0;
+        if (!ownWritable && ::faccessat(folder, name.c_str(), W_OK, AT_EACCESS) != 0)
             return reason(errno);
-        keep = status.st_mode & 0777;
+        if ((status.st_mode & 0777) != newFileMode())
+            keep = status.st_mode & 0777;
     }
     return {};
 }
@@ -193,9 +208,7 @@ std::string OutputFolder::replace(const std::string& name, const std::uint8_t* d
         file.fd = createNamed(folder, name, temporary);
         if (file.fd < 0)
             return reason(errno);
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        if (!writeAll(file.fd, data, size) || !setMode(file.fd, keep.value_or(0666 & ~mask)))
+        if (!writeAll(file.fd, data, size) || !setMode(file.fd, keep.value_or(newFileMode())))
             return fail(folder, temporary, errno);
     }
     const int closed = ::close(file.fd);
