@@ -14,5 +14,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # No DLL beyond Windows' own: the C++ runtime and winpthreads are linked in.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-find_program(WINE_PROGRAM NAMES wine wine64 REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+# Wine's 64-bit loader itself, quiet, so that what a test reads of a program's
+# output is the program's alone.
+find_program(WINE_PROGRAM NAMES wine64 wine PATHS /usr/lib/wine REQUIRED)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_COMMAND};-E;env;WINEDEBUG=-all;${WINE_PROGRAM})

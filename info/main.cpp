@@ -1,6 +1,7 @@
 #include <array>
 #include <cstdint>
 #include <iostream>
+#include <string_view>
 
 #include "Catalogue.hpp"
 #include "D88Image.hpp"
@@ -19,6 +20,10 @@ std::array<std::uint8_t, d88::cutBufferSize> buffer{};
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::cout << "d88info " D88_VERSION "\n";
+        return exitDescribed;
+    }
     const auto options = d88::info::parseOptions(argc, argv);
     if (!options) {
         std::cerr << d88::info::usageText;

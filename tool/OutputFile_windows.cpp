@@ -12,6 +12,10 @@ namespace d88 {
 namespace {
 
 constexpr int namingAttempts = 16;
+// Another process replacing the same name at the same moment makes a replace
+// fail for an instant with a sharing error; it is tried again for a while.
+constexpr int replaceAttempts = 50;
+constexpr DWORD replacePauseMs = 10;
 
 // The temporary being written, for the console handler, which runs on a
 // thread of its own: set before the file exists, cleared once it is renamed
@@ -140,8 +144,13 @@ std::string OutputFolder::replace(const std::string& name, const std::uint8_t* d
     if (!closed)
         return fail(temporary, ::GetLastError());
     // Replaces a file or a symbolic link at the name; a link's target is untouched.
-    if (!::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return fail(temporary, ::GetLastError());
+    for (int attempt = 1; !::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING); ++attempt) {
+        const DWORD error = ::GetLastError();
+        const bool passing = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!passing || attempt == replaceAttempts)
+            return fail(temporary, error);
+        ::Sleep(replacePauseMs);
+    }
     pendingSet = false;
     return {};
 }

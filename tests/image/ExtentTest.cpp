@@ -16,7 +16,7 @@ protected:
     void openDisk(const Disk& disk)
     {
         test::writeFile(dir / "disk.d88", disk.bytes());
-        ASSERT_TRUE(image.open((dir / "disk.d88").c_str()));
+        ASSERT_TRUE(image.open((dir / "disk.d88").string().c_str()));
         ASSERT_TRUE(image.selectDisk(0));
         image.setSectorRange(1, 5);
     }

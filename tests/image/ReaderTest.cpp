@@ -31,7 +31,7 @@ protected:
     {
         const auto path = dir / ("image" + std::to_string(files++) + ".d88");
         test::writeFile(path, bytes);
-        EXPECT_TRUE(image.open(path.c_str()));
+        EXPECT_TRUE(image.open(path.string().c_str()));
         return image;
     }
     D88Image& openDisk(const Disk& disk)
@@ -89,8 +89,8 @@ TEST_F(ReaderTest, IndexesAtMostSixtyFourDisks)
 
 TEST_F(ReaderTest, RefusesWhatCannotBeOpenedAsAFile)
 {
-    EXPECT_FALSE(image.open((dir / "missing.d88").c_str()));
-    EXPECT_FALSE(image.open(dir.path().c_str()));
+    EXPECT_FALSE(image.open((dir / "missing.d88").string().c_str()));
+    EXPECT_FALSE(image.open(dir.path().string().c_str()));
     EXPECT_EQ(image.diskCount(), 0);
     EXPECT_FALSE(image.selectDisk(0));
 }

@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         if (!std::filesystem::exists(test::samplesDir()))
-            GTEST_SKIP() << "no sample images at " << test::samplesDir();
+            GTEST_SKIP() << test::samplesMissing();
     }
     D88Image image;
     std::array<std::uint8_t, 64 * 1024> buffer{};

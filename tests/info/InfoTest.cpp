@@ -119,6 +119,10 @@ TEST_F(InfoTest, WrongCommandLinesAndUnreadableImagesFail)
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err, "Usage: d88info [--map] [--as A|B] IMAGE\n");
     }
+    const auto version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "d88info " D88_VERSION "\n");
+
     const auto result = run({dir.path().string()});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "d88info: cannot open " + dir.path().string() + ": not a readable file\n");
@@ -127,7 +131,7 @@ TEST_F(InfoTest, WrongCommandLinesAndUnreadableImagesFail)
 TEST_F(InfoTest, RealImagesAreDescribed)
 {
     if (!std::filesystem::exists(samplesDir()))
-        GTEST_SKIP() << "no sample images";
+        GTEST_SKIP() << samplesMissing();
     for (const char* name : {"clean-2d-256.d77", "short-last-track-2d-256.d88", "malformed-15-byte-headers-2hd.d88"}) {
         const auto result = run({"--map", "--as", "A", (samplesDir() / name).string()});
         EXPECT_EQ(result.status, 0) << name;

@@ -2,25 +2,25 @@
 
 #include "D88Builder.hpp"
 
-#include <chrono>
-#include <cstdlib>
-#include <thread>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace d88::test {
 
 TempDir::TempDir()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "d88cut-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create a temporary folder");
-    path_ = pattern;
+    static std::mt19937_64 random(std::random_device{}());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto candidate = std::filesystem::temp_directory_path() / ("d88cut-test-" + std::to_string(random()));
+        // False when something is already there: then try another name.
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir()
@@ -49,64 +49,18 @@ std::string readText(const std::filesystem::path& path)
     return {bytes.begin(), bytes.end()};
 }
 
-Running::Running(const std::vector<std::string>& argv, const std::filesystem::path& folder, RunAs who)
+std::string readOutput(const std::filesystem::path& path)
 {
-    const auto outPath = capture_ / "stdout";
-    const auto errPath = capture_ / "stderr";
-    std::vector<char*> args;
-    for (const auto& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-
-    // Created before the child exists, so they are there however early it ends.
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const pid_t child = (out < 0 || err < 0) ? -1 : ::fork();
-    if (child < 0)
-        throw std::runtime_error("cannot start " + argv.front());
-    if (child == 0) {
-        if (::chdir(folder.c_str()) != 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0)
-            ::_exit(127);
-        constexpr uid_t nobody = 65534;
-        if (who == RunAs::ordinaryUser && ::geteuid() == 0 && (::setgid(nobody) != 0 || ::setuid(nobody) != 0))
-            ::_exit(127);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(out);
-    ::close(err);
-    process_ = child;
-}
-
-void Running::signal(int number) const
-{
-    ::kill(static_cast<pid_t>(process_), number);
-}
-
-RunResult Running::finish(int seconds)
-{
-    int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    bool hung = false;
-    while (::waitpid(static_cast<pid_t>(process_), &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            hung = true;
-            ::kill(static_cast<pid_t>(process_), SIGKILL);
-            ::waitpid(static_cast<pid_t>(process_), &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    RunResult result;
-    result.status = hung ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = readText(capture_ / "stdout");
-    result.err = readText(capture_ / "stderr");
-    return result;
-}
-
-std::string Running::outputSoFar() const
-{
-    return readText(capture_ / "stdout");
+    std::string text = readText(path);
+#ifdef _WIN32
+    // A console program's line ends there are CRLF; the tests compare the lines.
+    std::string lines;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            lines += text[i];
+    text = std::move(lines);
+#endif
+    return text;
 }
 
 RunResult runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder, RunAs who)
@@ -117,6 +71,12 @@ RunResult runProgram(const std::vector<std::string>& argv, const std::filesystem
 std::filesystem::path samplesDir()
 {
     return D88_SAMPLES_DIR;
+}
+
+std::string samplesMissing(const std::string& name)
+{
+    return (name.empty() ? "no sample images" : "no sample image " + name) + " in " + samplesDir().string() +
+           "; set the CMake cache variable D88_SAMPLES_DIR to the folder that holds them";
 }
 
 } // namespace d88::test

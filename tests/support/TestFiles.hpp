@@ -24,6 +24,8 @@ private:
 void writeFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 std::string readText(const std::filesystem::path& path);
+// A program's captured output, with Windows' CRLF line ends read as LF.
+std::string readOutput(const std::filesystem::path& path);
 
 // The result of running a program: its exit status and both output streams.
 struct RunResult {
@@ -37,18 +39,18 @@ struct RunResult {
 enum class RunAs { self, ordinaryUser };
 
 // A program started in the background, its output going to files.
+// Running_posix.cpp and Running_windows.cpp hold the two versions.
 class Running {
 public:
     Running(const std::vector<std::string>& argv, const std::filesystem::path& folder, RunAs who);
     Running(const Running&) = delete;
     Running& operator=(const Running&) = delete;
-    // Sends a signal (POSIX only).
+#ifndef _WIN32
     void signal(int number) const;
+#endif
     // Waits for the end; the status is 128 + N for a program ended by signal N.
     // A program still running after `seconds` is killed and gets status -1.
     RunResult finish(int seconds = 120);
-    // What the program has written to standard output so far.
-    std::string outputSoFar() const;
 
 private:
     TempDir capture_;
@@ -59,6 +61,9 @@ private:
 RunResult runProgram(const std::vector<std::string>& argv, const std::filesystem::path& folder,
                      RunAs who = RunAs::self);
 
+// The real sample images, from the CMake cache variable D88_SAMPLES_DIR.
 std::filesystem::path samplesDir();
+// Why a test that needs sample `name` (empty: the folder) is skipped.
+std::string samplesMissing(const std::string& name = {});
 
 } // namespace d88::test

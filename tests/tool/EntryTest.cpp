@@ -9,7 +9,6 @@
 #include "Entry.hpp"
 #include "Catalogue.hpp"
 #include "FileSink.hpp"
-#include "Recognition.hpp"
 #include "SetDisk.hpp"
 #include "TestFiles.hpp"
 
@@ -52,22 +51,6 @@ TEST_F(EntryTest, UsageNamesTheProgramOrFallsBack)
     EXPECT_EQ(err.str(), "Usage: ./x [d88file] (DiskNo.)\n");
 }
 
-TEST_F(EntryTest, SignatureCountsOnlyWhereThisDisksReadPlacedIt)
-{
-    std::vector<std::uint8_t> sector(1024, 0);
-    sector[16] = 0xF3;
-    sector[17] = 0xED;
-    EXPECT_EQ(classify(sector, 18, 0), DiskKind::diskA);
-    EXPECT_EQ(classify(sector, 17, 0), DiskKind::neither);
-    sector[0] = 0xFF;
-    sector[1] = 0x08;
-    EXPECT_EQ(classify(sector, 1024, 0), DiskKind::diskA) << "Disk A is tested first";
-    EXPECT_EQ(classify(sector, 17, 0), DiskKind::diskB);
-    EXPECT_EQ(classify(sector, 1, 0), DiskKind::neither);
-    EXPECT_EQ(classify(sector, 0, 2), DiskKind::diskB) << "a disk number needs no signature";
-    EXPECT_EQ(classify(sector, 1024, 1), DiskKind::diskA);
-}
-
 TEST_F(EntryTest, CutFileRefusesWhatDoesNotFitTheBuffer)
 {
     const SectorAddress start = SectorAddress::onTrack(1, 1, 3);
@@ -85,7 +68,7 @@ TEST_F(EntryTest, FileThatCannotBeWrittenFailsTheRunButNotTheOthers)
     const auto path = dir / "a.d88";
     test::writeFile(path, setDisk('A', Signature::diskA).bytes());
     sink.refused = "WORK";
-    EXPECT_EQ(run({"d88cut", path.c_str()}), 1);
+    EXPECT_EQ(run({"d88cut", path.string().c_str()}), 1);
     EXPECT_EQ(sink.files.size(), 17u);
     EXPECT_EQ(sink.files.count("WORK"), 0u);
     EXPECT_NE(err.str().find("error: cannot write WORK: refused by the test\n"), std::string::npos);

@@ -7,7 +7,9 @@
 #include <random>
 #include <thread>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 using namespace d88::build;
 using namespace d88::test;
@@ -25,12 +27,14 @@ protected:
                 found.push_back(name);
         return found;
     }
+#ifndef _WIN32
     static unsigned modeOf(const fs::path& path)
     {
         struct stat status {};
         ::lstat(path.c_str(), &status);
         return status.st_mode & 07777;
     }
+#endif
 };
 
 TEST_F(OutputSafetyTest, FolderInTheWayIsReportedWithItsReason)
@@ -48,6 +52,7 @@ TEST_F(OutputSafetyTest, FolderInTheWayIsReportedWithItsReason)
     EXPECT_EQ(outputNames().size(), 18u) << "no temporary file is left behind";
 }
 
+#ifndef _WIN32
 TEST_F(OutputSafetyTest, NothingPlantedAtTemporaryNamesIsFollowedOrWaitedOn)
 {
     const fs::path victim = inputs / "victim";
@@ -69,23 +74,29 @@ TEST_F(OutputSafetyTest, NothingPlantedAtTemporaryNamesIsFollowedOrWaitedOn)
     EXPECT_TRUE(fs::is_directory(out / ".VD000.d88cut-part"));
     EXPECT_EQ(temporaries().size(), 3u) << "only the planted names";
 }
+#endif
 
 TEST_F(OutputSafetyTest, ImageIsNeverWrittenUnderAnyOfItsNames)
 {
-    // The image itself is named ADPCM1; WORK is a hard link to it, VD000 a symbolic link.
+    // The image itself is named ADPCM1; WORK is a hard link to it, VD000 a
+    // symbolic link (where the system lets anyone make one).
     const auto bytes = image({setDisk('A', Signature::diskA), setDisk('B', Signature::diskB)});
     writeFile(out / "ADPCM1", bytes);
     fs::create_hard_link(out / "ADPCM1", out / "WORK");
+#ifdef _WIN32
+    const std::string symlinkError;
+#else
     fs::create_symlink("ADPCM1", out / "VD000");
+    const std::string symlinkError = "error: cannot write VD000: it is the image being read\n";
+    EXPECT_TRUE(fs::is_symlink(out / "VD000"));
+#endif
     const auto result = run({"ADPCM1"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, diskAProgress + diskBProgress);
-    EXPECT_EQ(result.err, diskAText + "error: cannot write VD000: it is the image being read\n" +
-                              "error: cannot write WORK: it is the image being read\n" + diskBText +
-                              "error: cannot write ADPCM1: it is the image being read\n");
+    EXPECT_EQ(result.err, diskAText + symlinkError + "error: cannot write WORK: it is the image being read\n" +
+                              diskBText + "error: cannot write ADPCM1: it is the image being read\n");
     EXPECT_TRUE(readFile(out / "ADPCM1") == bytes) << "the image is untouched";
-    EXPECT_TRUE(fs::is_symlink(out / "VD000"));
-    EXPECT_EQ(fs::hard_link_count(out / "ADPCM1"), 2u);
+    EXPECT_TRUE(readFile(out / "WORK") == bytes) << "the hard link still leads to the image";
     EXPECT_EQ(fs::file_size(out / "ADPCM2"), 148480u);
 }
 
@@ -112,6 +123,7 @@ TEST_F(OutputSafetyTest, TwoRunsInOneFolderBothSucceedWithWholeFiles)
     }
 }
 
+#ifndef _WIN32
 TEST_F(OutputSafetyTest, ReplacingKeepsModesAndReplacesLinksNotTheirTargets)
 {
     writeFile(out / "PROG", {1});
@@ -130,6 +142,7 @@ TEST_F(OutputSafetyTest, ReplacingKeepsModesAndReplacesLinksNotTheirTargets)
     EXPECT_FALSE(fs::is_symlink(out / "MA000"));
     EXPECT_EQ(readText(target), "keep");
 }
+#endif
 
 TEST_F(OutputSafetyTest, FileTheUserMayNotWriteIsNotReplaced)
 {
@@ -139,7 +152,7 @@ TEST_F(OutputSafetyTest, FileTheUserMayNotWriteIsNotReplaced)
     writeFile(imagePath(), image({a}));
     fs::permissions(imagePath(), fs::perms(0644));
     writeFile(out / "VD000", {'o', 'l', 'd'});
-    fs::permissions(out / "VD000", fs::perms(0444));
+    fs::permissions(out / "VD000", fs::perms(0444)); // on Windows: the read-only attribute
 
     const auto result = run({imagePath().string()}, RunAs::ordinaryUser);
     if (result.status == 127)
@@ -148,10 +161,13 @@ TEST_F(OutputSafetyTest, FileTheUserMayNotWriteIsNotReplaced)
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, diskAText + "error: cannot write VD000: Permission denied\n");
     EXPECT_EQ(readText(out / "VD000"), "old");
+#ifndef _WIN32
     EXPECT_EQ(modeOf(out / "VD000"), 0444u);
+#endif
     EXPECT_EQ(fs::file_size(out / "PROG"), 32768u);
 }
 
+#ifndef _WIN32
 TEST_F(OutputSafetyTest, InterruptedRunsLeaveNoTemporaryAndATrueLog)
 {
     writeFile(imagePath(), image({setDisk('A', Signature::diskA), setDisk('B', Signature::diskB)}));
@@ -176,5 +192,6 @@ TEST_F(OutputSafetyTest, InterruptedRunsLeaveNoTemporaryAndATrueLog)
     }
     EXPECT_GT(interrupted, 0) << "no run was caught before its end";
 }
+#endif
 
 } // namespace

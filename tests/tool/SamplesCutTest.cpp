@@ -12,7 +12,7 @@ protected:
     void SetUp() override
     {
         if (!std::filesystem::exists(samplesDir() / GetParam()))
-            GTEST_SKIP() << "no sample image " << GetParam();
+            GTEST_SKIP() << samplesMissing(GetParam());
     }
     std::string sample() const { return (samplesDir() / GetParam()).string(); }
 };
