@@ -14,7 +14,7 @@ bool cutFile(ToolContext& context, const CatalogueFile& file)
                       static_cast<std::uint64_t>(file.skip) + static_cast<std::uint64_t>(file.length) <=
                           context.buffer.size();
     if (!fits) {
-        context.err << writeError(file.name, "larger than the cut buffer");
+        context.err << writeError(file.name, tooLargeReason);
         return false;
     }
     const std::int32_t wanted = file.skip + file.length;

@@ -22,6 +22,8 @@ inline constexpr std::string_view diskBRecognisedText =
 inline constexpr std::string_view fallbackProgramName = "d88cut";
 // Why an output name that leads to the image itself is not written.
 inline constexpr std::string_view imageBeingReadReason = "it is the image being read";
+// Why a file whose extent would not fit the cut buffer is not written.
+inline constexpr std::string_view tooLargeReason = "larger than the cut buffer";
 
 // "Usage: PROGRAM [d88file] (DiskNo.)\n"
 std::string usageText(std::string_view program);

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <span>
 
+#include "SectorAddress.hpp"
+
 namespace d88 {
 
 class D88Image;
@@ -15,8 +17,8 @@ struct IdentifyingSector {
     static constexpr std::int32_t c = 0;
     static constexpr std::int32_t h = 1;
     static constexpr std::int32_t r = 1;
-    static constexpr std::int32_t n = 3;
-    static constexpr std::int32_t capacity = 1024;
+    static constexpr std::int32_t n = sizeCode1024;
+    static constexpr std::int32_t capacity = sectorSize(n);
     static constexpr std::int32_t diskAOffset = 16;
     static constexpr std::uint8_t diskASignature[2] = {0xF3, 0xED};
     static constexpr std::int32_t diskBOffset = 0;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "Catalogue.hpp"
+#include "SetCatalogue.hpp"
 
 using namespace d88;
 
@@ -27,22 +28,23 @@ std::vector<std::pair<int, int>> sectorsOf(const CatalogueFile& file)
     return sectors;
 }
 
-TEST(CatalogueTest, DiskAFilesComeInOrderWithTheirLengths)
+TEST(CatalogueTest, FilesComeInOrderWhereTheyLieWithTheirLengths)
 {
-    const std::vector<std::pair<std::string, int>> expected{
-        {"PROG", 32768}, {"VD000", 1024}, {"VD001", 1024}, {"WORK", 2048},  {"MA000", 3072}, {"MA001", 2048},
-        {"MA002", 6144}, {"MA003", 4096}, {"MA006", 4096}, {"MB000", 3072}, {"MB001", 2048}, {"MB002", 5120},
-        {"MB003", 4096}, {"MB004", 1024}, {"MB005", 2048}, {"MB006", 4096}, {"MB007", 2048}, {"MB008", 1024},
-    };
-    const auto files = catalogueFor(DiskKind::diskA);
-    ASSERT_EQ(files.size(), expected.size());
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(files[i].name, expected[i].first);
-        EXPECT_EQ(files[i].length, expected[i].second) << files[i].name;
-        EXPECT_EQ(files[i].start.c, files[i].start.track >> 1) << files[i].name;
-        EXPECT_EQ(files[i].start.h, files[i].start.track & 1) << files[i].name;
-        EXPECT_EQ(files[i].start.n, 3);
-        EXPECT_EQ(files[i].skip, 0);
+    for (const auto& [kind, expected] : {std::pair{DiskKind::diskA, test::diskAFiles},
+                                         std::pair{DiskKind::diskB, test::diskBFiles}}) {
+        const auto files = catalogueFor(kind);
+        ASSERT_EQ(files.size(), expected.size());
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const SectorAddress& start = files[i].start;
+            EXPECT_EQ(files[i].name, expected[i].name);
+            EXPECT_EQ(files[i].length, expected[i].length()) << files[i].name;
+            EXPECT_EQ(files[i].skip, 0) << files[i].name;
+            EXPECT_EQ(start.track, expected[i].track) << files[i].name;
+            EXPECT_EQ(start.r, expected[i].r) << files[i].name;
+            EXPECT_EQ(start.c, expected[i].track / 2) << files[i].name;
+            EXPECT_EQ(start.h, expected[i].track % 2) << files[i].name;
+            EXPECT_EQ(start.n, 3) << files[i].name;
+        }
     }
     EXPECT_TRUE(catalogueFor(DiskKind::neither).empty());
 }
