@@ -19,16 +19,20 @@ class ImageWriter {
 public:
     explicit ImageWriter(const std::filesystem::path& path) : file_(path, std::ios::binary | std::ios::trunc) {}
 
-    void header(const std::array<std::uint8_t, 16>& name, std::uint32_t diskSize, std::uint32_t trackEntry)
+    void header(const std::array<std::uint8_t, 16>& name, std::uint32_t diskSize, std::uint32_t trackEntry,
+                std::uint32_t entryStep = 0)
     {
-        std::vector<std::uint8_t> bytes(headerSize, 0);
-        std::copy(name.begin(), name.end(), bytes.begin());
-        bytes[0x1B] = 0x10;
-        put32(bytes, 0x1C, diskSize);
-        for (int track = 0; track < trackEntries; ++track)
-            put32(bytes, 0x20 + 4 * static_cast<std::size_t>(track), trackEntry);
-        write(bytes);
+        write(headerBytes(name, diskSize, trackEntry, entryStep));
     }
+
+    // A disk header as the data of a record, so that walks pass over it.
+    void headerRecord(std::uint32_t diskSize, std::uint32_t trackEntry, std::uint32_t entryStep)
+    {
+        record(0xFE, 0xFE, 0xFE, static_cast<std::uint16_t>(headerSize),
+               headerBytes({'D', 'I', 'S', 'T', 'I', 'N', 'C', 'T'}, diskSize, trackEntry, entryStep));
+    }
+
+    std::uint64_t position() const { return position_; }
 
     void record(std::uint8_t c, std::uint8_t h, std::uint8_t r, std::uint16_t length,
                 const std::vector<std::uint8_t>& data = {})
@@ -58,6 +62,19 @@ public:
     }
 
 private:
+    // Track t's entry is trackEntry + t * entryStep.
+    static std::vector<std::uint8_t> headerBytes(const std::array<std::uint8_t, 16>& name, std::uint32_t diskSize,
+                                                 std::uint32_t trackEntry, std::uint32_t entryStep)
+    {
+        std::vector<std::uint8_t> bytes(headerSize, 0);
+        std::copy(name.begin(), name.end(), bytes.begin());
+        bytes[0x1B] = 0x10;
+        put32(bytes, 0x1C, diskSize);
+        for (int track = 0; track < trackEntries; ++track)
+            put32(bytes, 0x20 + 4 * static_cast<std::size_t>(track),
+                  trackEntry + static_cast<std::uint32_t>(track) * entryStep);
+        return bytes;
+    }
     static void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value)
     {
         out[at] = static_cast<std::uint8_t>(value);
@@ -123,6 +140,28 @@ bool writeDisksIntoOneChain(const std::filesystem::path& path, unsigned emptyRec
     for (unsigned i = 0; i < emptyRecords; ++i)
         out.record(0xFF, 0xFF, 0xFF, 0);
     neededSectorsOfDiskB(out, build::setSectorSize);
+    return out.finish();
+}
+
+bool writeDistinctWalks(const std::filesystem::path& path)
+{
+    // Disk k: its header, as the data of a record, then one empty record per
+    // track, where that track starts. Every walk runs on through the later
+    // disks, Disk B's sectors and a long tail, so each of a disk's tracks is a
+    // walk of its own of 65,535 records.
+    constexpr std::uint32_t recordSize = 16;
+    constexpr std::uint32_t segment = recordSize + headerSize + trackEntries * recordSize;
+    ImageWriter out(path);
+    out.header({'D', 'I', 'S', 'T', 'I', 'N', 'C', 'T'}, segment, headerSize, recordSize);
+    for (int disk = 0; disk < 64; ++disk) {
+        if (disk > 0)
+            out.headerRecord(disk == 63 ? 0xFFFFFFFF : segment, headerSize, recordSize);
+        for (int track = 0; track < trackEntries; ++track)
+            out.record(0xFF, 0xFF, 0xFF, 0);
+    }
+    neededSectorsOfDiskB(out, build::setSectorSize);
+    for (int i = 0; i < 65535; ++i)
+        out.record(0xFF, 0xFF, 0xFF, 0);
     return out.finish();
 }
 

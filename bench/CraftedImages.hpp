@@ -16,4 +16,9 @@ bool writeSharedChain(const std::filesystem::path& path, unsigned dataLength);
 // into one chain of `emptyRecords` records without data, then Disk B's sectors.
 bool writeDisksIntoOneChain(const std::filesystem::path& path, unsigned emptyRecords);
 
+// The worst for a reader that shares a walk between the tracks that start at
+// one place: 64 disks whose every track starts at a record of its own in one
+// long chain, so that no two of the walks Disk B needs are the same.
+bool writeDistinctWalks(const std::filesystem::path& path);
+
 } // namespace d88::bench

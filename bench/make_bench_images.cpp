@@ -19,7 +19,8 @@ int main(int argc, char** argv)
                          writeSharedChain(folder / "chain-1k.d88", 1024) &&
                          writeSharedChain(folder / "chain-64k-sparse.d88", 65535) &&
                          writeDisksIntoOneChain(folder / "64-disks-65000.d88", 65000) &&
-                         writeDisksIntoOneChain(folder / "64-disks-4m.d88", 4000000);
+                         writeDisksIntoOneChain(folder / "64-disks-4m.d88", 4000000) &&
+                         writeDistinctWalks(folder / "distinct-walks.d88");
     if (!written) {
         std::cerr << "make-bench-images: cannot write the images in " << folder.string() << '\n';
         return 1;

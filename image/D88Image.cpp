@@ -91,35 +91,35 @@ std::optional<std::uint64_t> D88Image::trackStart(std::int32_t track) const
 
 bool D88Image::readRecordHeader(std::uint64_t position, SectorHeader& header)
 {
-    std::array<std::uint8_t, SectorHeader::size> raw{};
-    if (stream_.readAt(position, raw.data(), raw.size()) < raw.size())
+    const std::uint8_t* raw = stream_.view(position, SectorHeader::size);
+    if (raw == nullptr)
         return false;
-    header = SectorHeader::parse(raw.data());
+    header = SectorHeader::parse(raw);
     return true;
 }
 
-const TrackIndex& D88Image::walkFrom(std::uint64_t start)
+TrackIndex& D88Image::walkFrom(std::uint64_t start)
 {
-    if (const TrackIndex* known = walks_.find(start))
+    if (TrackIndex* known = walks_.find(start))
         return *known;
 
     // A search ends at a record whose count is 0 (not matched), after the
     // record whose position is its own count - 1, where a whole header can no
     // longer be read, or after maxRecordsPerWalk records. Each step moves
     // forward by at least one header, so the walk ends on any file.
-    TrackIndex index;
+    walked_.clear(); // kept between walks, so a long walk does not grow a vector anew
     std::uint64_t position = start;
     SectorHeader header;
     for (std::uint32_t i = 0; i < maxRecordsPerWalk && readRecordHeader(position, header); ++i) {
         if (header.sectorCount == 0)
             break;
         position += SectorHeader::size;
-        index.records.push_back(IndexedRecord{position, header.identity(), header.dataLength});
+        walked_.push_back(IndexedRecord{position, header.identity(), header.dataLength});
         position += header.dataLength;
         if (i == header.sectorCount - 1u)
             break;
     }
-    return walks_.insert(start, std::move(index));
+    return walks_.insert(start, TrackIndex({walked_.begin(), walked_.end()}));
 }
 
 std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,

@@ -65,10 +65,11 @@ private:
     void clearSelection();
     std::optional<std::uint64_t> trackStart(std::int32_t track) const;
     bool readRecordHeader(std::uint64_t position, SectorHeader& header);
-    const TrackIndex& walkFrom(std::uint64_t start);
+    TrackIndex& walkFrom(std::uint64_t start);
 
     ImageStream stream_;
     TrackIndexCache walks_;
+    std::vector<IndexedRecord> walked_;
     std::int32_t diskCount_ = 0;
     bool moreDisks_ = false;
     std::int32_t firstSector_ = 1;

@@ -17,12 +17,21 @@ void ImageStream::close()
     windowLength_ = 0;
 }
 
+void ImageStream::fill(std::uint64_t position)
+{
+    const std::uint64_t end = windowStart_ + windowLength_;
+    // A miss within smallFill either side of the last fill's end runs on from it.
+    const bool runsOn = windowLength_ > 0 && position + smallFill >= end && position < end + smallFill;
+    fillSize_ = runsOn ? std::min(2 * fillSize_, windowSize) : smallFill;
+    windowStart_ = position;
+    windowLength_ = file_.readAt(position, window_.data(), fillSize_);
+}
+
 std::size_t ImageStream::readMissed(std::uint64_t position, std::uint8_t* destination, std::size_t count)
 {
-    if (count > windowSize / 2)
+    if (count > smallFill / 2)
         return file_.readAt(position, destination, count);
-    windowStart_ = position;
-    windowLength_ = file_.readAt(position, window_.data(), window_.size());
+    fill(position);
     const std::size_t got = std::min(count, windowLength_);
     std::memcpy(destination, window_.data(), got);
     return got;

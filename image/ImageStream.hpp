@@ -13,14 +13,17 @@ namespace d88 {
 // Read-only access to the image file by absolute position. Every read says how
 // many bytes it really got, so nothing past the end of the file is ever used.
 //
-// Walking a track reads small headers one after another, so one small window
-// of the file is kept: reads inside it are plain copies, and a read that
-// misses it fills it from that position. Larger reads go straight to the
-// file. Memory stays the size of the window whatever the image holds, and a
-// header far from the last costs one small read, not a large block.
+// Walking a track reads small headers one after another, so one window of the
+// file is kept: reads inside it are plain copies, and a read that misses it
+// fills it from that position. Larger reads go straight to the file. A fill
+// reads little (smallFill) unless the reads run on just past the last fill,
+// when each fill reads twice as much up to the whole window: a dense chain of
+// records costs few system calls, and a header far from the last costs one
+// small read. Memory stays the size of the window whatever the image holds.
 class ImageStream {
 public:
-    static constexpr std::size_t windowSize = 4096;
+    static constexpr std::size_t windowSize = 64 * 1024;
+    static constexpr std::size_t smallFill = 4096;
 
     [[nodiscard]] bool open(const char* path);
     void close();
@@ -38,13 +41,28 @@ public:
         return readMissed(position, destination, count);
     }
 
+    // The `count` bytes at `position` where they lie in the window, with no
+    // copy; nullptr when the file does not hold them all. `count` is at most
+    // smallFill.
+    const std::uint8_t* view(std::uint64_t position, std::size_t count)
+    {
+        if (position < windowStart_ || position - windowStart_ > windowLength_ ||
+            count > windowLength_ - (position - windowStart_))
+            fill(position);
+        if (position < windowStart_ || count > windowLength_ - (position - windowStart_))
+            return nullptr;
+        return window_.data() + (position - windowStart_);
+    }
+
 private:
+    void fill(std::uint64_t position);
     std::size_t readMissed(std::uint64_t position, std::uint8_t* destination, std::size_t count);
 
     NativeFile file_;
     std::array<std::uint8_t, windowSize> window_{};
     std::uint64_t windowStart_ = 0;
     std::size_t windowLength_ = 0;
+    std::size_t fillSize_ = smallFill;
 };
 
 } // namespace d88

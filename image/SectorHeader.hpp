@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "LittleEndian.hpp"
+
 namespace d88 {
 
 // The 16-byte record header in front of every sector's data.
@@ -24,7 +26,15 @@ struct SectorHeader {
     std::uint16_t sectorCount = 0;
     std::uint16_t dataLength = 0;
 
-    static SectorHeader parse(const std::uint8_t* bytes);
+    static SectorHeader parse(const std::uint8_t* bytes)
+    {
+        return SectorHeader{bytes[cOffset],
+                            bytes[hOffset],
+                            bytes[rOffset],
+                            bytes[nOffset],
+                            readU16LE(&bytes[sectorCountOffset]),
+                            readU16LE(&bytes[dataLengthOffset])};
+    }
 
     // C, H, R, N in bytes 0..3 of one number, as packIdentity gives them.
     std::uint32_t identity() const

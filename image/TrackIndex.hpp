@@ -17,11 +17,26 @@ struct IndexedRecord {
 
 // The records a sector search from one start position can reach, in walk
 // order: the walk is read once and then searched in memory.
-struct TrackIndex {
-    std::vector<IndexedRecord> records;
+class TrackIndex {
+public:
+    TrackIndex() = default;
+    explicit TrackIndex(std::vector<IndexedRecord> records) : records_(std::move(records)) {}
+    std::size_t size() const { return records_.size(); }
 
-    // The first record of the walk with this identity.
-    const IndexedRecord* find(std::uint32_t identity) const;
+    // The first record of the walk with this identity. A long walk that is
+    // searched again and again gets an order by identity, so that each search
+    // costs a binary search instead of a pass over the whole walk.
+    const IndexedRecord* find(std::uint32_t identity);
+
+private:
+    static constexpr std::size_t scannedWalk = 32;      // shorter walks are always scanned
+    static constexpr std::uint32_t scansBeforeOrder = 8; // a sort costs about this many passes
+
+    void order();
+
+    std::vector<IndexedRecord> records_;
+    std::vector<std::uint32_t> byIdentity_; // positions in records_, by identity, then walk order
+    std::uint32_t scans_ = 0;
 };
 
 // The walks read so far, by absolute start position, so track entries (of any
@@ -30,12 +45,12 @@ struct TrackIndex {
 // read again if needed, so memory stays small whatever the image chains.
 class TrackIndexCache {
 public:
-    static constexpr std::size_t defaultBudget = 1u << 20; // records, 16 bytes each
+    static constexpr std::size_t defaultBudget = 1u << 19; // records, 20 bytes each with their order
 
     explicit TrackIndexCache(std::size_t budget = defaultBudget) : budget_(budget) {}
 
-    const TrackIndex* find(std::uint64_t start);
-    const TrackIndex& insert(std::uint64_t start, TrackIndex index);
+    TrackIndex* find(std::uint64_t start);
+    TrackIndex& insert(std::uint64_t start, TrackIndex index);
     void clear();
     std::size_t recordsHeld() const { return held_; }
 

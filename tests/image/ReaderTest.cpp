@@ -286,12 +286,31 @@ TEST_F(ReaderTest, AWalkReachesAtMost65535Records)
     EXPECT_EQ(ids[4 * 65534 + 2], 1);
 }
 
+TEST(TrackIndexTest, FirstRecordOfAnIdentityWinsInShortAndLongWalks)
+{
+    for (std::uint32_t length : {14u, 33u, 1000u}) {
+        std::vector<IndexedRecord> walked;
+        for (std::uint32_t i = 0; i < length; ++i)
+            walked.push_back(IndexedRecord{i, (length - i) % 7, 0}); // every identity comes back every 7 records
+        TrackIndex index(std::move(walked));
+        // Enough searches that a long walk is searched through its order too.
+        for (int round = 0; round < 3; ++round)
+            for (std::uint32_t identity = 0; identity < 7; ++identity) {
+                const IndexedRecord* found = index.find(identity);
+                ASSERT_NE(found, nullptr) << length;
+                EXPECT_EQ(found->dataPosition, (length - identity) % 7) << "walk of " << length;
+            }
+        EXPECT_EQ(index.find(7), nullptr);
+    }
+}
+
 TEST(TrackIndexCacheTest, DropsTheWalksUsedLongestAgoPastItsBudget)
 {
     const auto walk = [](std::size_t records, std::uint32_t identity) {
-        TrackIndex index;
-        index.records.assign(records, IndexedRecord{100, identity, 0});
-        return index;
+        std::vector<IndexedRecord> walked;
+        for (std::size_t i = 0; i < records; ++i)
+            walked.push_back(IndexedRecord{100 + 16 * i, identity, 0});
+        return TrackIndex(std::move(walked));
     };
     TrackIndexCache cache(10);
     cache.insert(1, walk(4, 1));
