@@ -147,8 +147,9 @@ bool writeDistinctWalks(const std::filesystem::path& path)
 {
     // Disk k: its header, as the data of a record, then one empty record per
     // track, where that track starts. Every walk runs on through the later
-    // disks, Disk B's sectors and a long tail, so each of a disk's tracks is a
-    // walk of its own of 65,535 records.
+    // disks and a long filler to Disk B's sectors, which stand as far along
+    // as the first disk's walks still reach, so each track a disk needs is a
+    // walk of its own of up to 65,535 records, read almost to its end.
     constexpr std::uint32_t recordSize = 16;
     constexpr std::uint32_t segment = recordSize + headerSize + trackEntries * recordSize;
     ImageWriter out(path);
@@ -159,8 +160,11 @@ bool writeDistinctWalks(const std::filesystem::path& path)
         for (int track = 0; track < trackEntries; ++track)
             out.record(0xFF, 0xFF, 0xFF, 0);
     }
+    constexpr int segments = 64 * (trackEntries + 1);
+    for (int i = 0; i < 65535 - segments - neededSectors; ++i)
+        out.record(0xFF, 0xFF, 0xFF, 0);
     neededSectorsOfDiskB(out, build::setSectorSize);
-    for (int i = 0; i < 65535; ++i)
+    for (int i = 0; i < segments; ++i)
         out.record(0xFF, 0xFF, 0xFF, 0);
     return out.finish();
 }
