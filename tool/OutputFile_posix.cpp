@@ -159,6 +159,11 @@ std::string fail(int folder, const std::string& temporary, int error)
 void removeTemporaryOnInterrupt()
 {
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        // A signal the run was started with ignored (nohup, a background job)
+        // stays ignored.
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+            continue;
         struct sigaction action {};
         action.sa_handler = onInterrupt;
         sigemptyset(&action.sa_mask);

@@ -192,6 +192,24 @@ TEST_F(OutputSafetyTest, InterruptedRunsLeaveNoTemporaryAndATrueLog)
     }
     EXPECT_GT(interrupted, 0) << "no run was caught before its end";
 }
+
+TEST_F(OutputSafetyTest, AHangupIgnoredAtTheStartStaysIgnored)
+{
+    // As under nohup: the program must not put back what its caller turned off.
+    writeFile(imagePath(), image({setDisk('B', Signature::diskB)}));
+    struct sigaction ignore {}, previous {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGHUP, &ignore, &previous);
+    Running running({D88CUT_PATH, imagePath().string()}, out.path(), RunAs::self);
+    ::sigaction(SIGHUP, &previous, nullptr);
+    for (int i = 0; i < 20; ++i) {
+        running.signal(SIGHUP);
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    const RunResult result = running.finish();
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, diskBProgress);
+}
 #endif
 
 } // namespace
