@@ -64,6 +64,8 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size)
         const ssize_t done = ::write(fd, data, size);
         if (done < 0 && errno == EINTR)
             continue;
+        if (done == 0)
+            errno = EIO; // no progress and no reason given: say it failed
         if (done <= 0)
             return false;
         data += done;
