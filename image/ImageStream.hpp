@@ -33,12 +33,10 @@ public:
     // Copies up to `count` bytes starting at `position`; returns how many arrived.
     std::size_t readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count)
     {
-        if (position >= windowStart_ && position - windowStart_ <= windowLength_ &&
-            count <= windowLength_ - (position - windowStart_)) {
-            std::memcpy(destination, window_.data() + (position - windowStart_), count);
-            return count;
-        }
-        return readMissed(position, destination, count);
+        if (!inWindow(position, count))
+            return readMissed(position, destination, count);
+        std::memcpy(destination, window_.data() + (position - windowStart_), count);
+        return count;
     }
 
     // The `count` bytes at `position` where they lie in the window, with no
@@ -46,15 +44,17 @@ public:
     // smallFill.
     const std::uint8_t* view(std::uint64_t position, std::size_t count)
     {
-        if (position < windowStart_ || position - windowStart_ > windowLength_ ||
-            count > windowLength_ - (position - windowStart_))
+        if (!inWindow(position, count))
             fill(position);
-        if (position < windowStart_ || count > windowLength_ - (position - windowStart_))
-            return nullptr;
-        return window_.data() + (position - windowStart_);
+        return inWindow(position, count) ? window_.data() + (position - windowStart_) : nullptr;
     }
 
 private:
+    bool inWindow(std::uint64_t position, std::size_t count) const
+    {
+        return position >= windowStart_ && position - windowStart_ <= windowLength_ &&
+               count <= windowLength_ - (position - windowStart_);
+    }
     void fill(std::uint64_t position);
     std::size_t readMissed(std::uint64_t position, std::uint8_t* destination, std::size_t count);
 

@@ -34,8 +34,8 @@ public:
     [[nodiscard]] bool open(const char* path);
     void close();
     bool isOpen() const { return handle_ != closedHandle; }
-    // Identity of the open file; nullopt when closed.
-    std::optional<FileId> id() const;
+    // Identity of the open file, taken when it was opened; nullopt when closed.
+    std::optional<FileId> id() const { return id_; }
 
     // Copies up to `count` bytes from `position`; returns how many arrived
     // (fewer only at the end of the file or on a read error).
@@ -44,6 +44,7 @@ public:
 private:
     static constexpr std::intptr_t closedHandle = -1;
     std::intptr_t handle_ = closedHandle; // a descriptor, or a HANDLE on Windows
+    std::optional<FileId> id_;
 };
 
 } // namespace d88

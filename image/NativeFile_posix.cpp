@@ -39,6 +39,7 @@ bool NativeFile::open(const char* path)
         return false;
     }
     handle_ = opened;
+    id_ = idOf(status);
     return true;
 }
 
@@ -47,14 +48,7 @@ void NativeFile::close()
     if (isOpen())
         ::close(fd(handle_));
     handle_ = closedHandle;
-}
-
-std::optional<FileId> NativeFile::id() const
-{
-    struct stat status {};
-    if (!isOpen() || ::fstat(fd(handle_), &status) != 0)
-        return std::nullopt;
-    return idOf(status);
+    id_.reset();
 }
 
 std::size_t NativeFile::readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count) const

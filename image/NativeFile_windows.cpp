@@ -45,6 +45,7 @@ bool NativeFile::open(const char* path)
         return false;
     }
     handle_ = reinterpret_cast<std::intptr_t>(handle);
+    id_ = idOfHandle(handle);
     return true;
 }
 
@@ -53,13 +54,7 @@ void NativeFile::close()
     if (isOpen())
         ::CloseHandle(native(handle_));
     handle_ = closedHandle;
-}
-
-std::optional<FileId> NativeFile::id() const
-{
-    if (!isOpen())
-        return std::nullopt;
-    return idOfHandle(native(handle_));
+    id_.reset();
 }
 
 std::size_t NativeFile::readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count) const

@@ -14,13 +14,10 @@ class D88Image;
 // leads to the image being read, by any link, is never written.
 class FolderSink : public FileSink {
 public:
-    FolderSink(const std::filesystem::path& folder, const D88Image& source) : path_(folder), folder_(folder), source_(source)
-    {
-    }
+    FolderSink(const std::filesystem::path& folder, const D88Image& source) : folder_(folder), source_(source) {}
     [[nodiscard]] WriteOutcome write(const std::string& name, const std::uint8_t* data, std::size_t size) override;
 
 private:
-    std::filesystem::path path_;
     OutputFolder folder_;
     const D88Image& source_;
 };

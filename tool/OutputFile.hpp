@@ -27,6 +27,7 @@ public:
     // Puts `size` bytes under `name`. Returns an empty text when the file is
     // in place, else the system's reason.
     std::string replace(const std::string& name, const std::uint8_t* data, std::size_t size);
+    const std::filesystem::path& path() const { return path_; }
 
 private:
     std::filesystem::path path_;
