@@ -17,7 +17,11 @@ constexpr std::uint16_t endlessCount = 0xFFFF; // a count that never ends these 
 // Writes records one after another; data not given is left as a hole.
 class ImageWriter {
 public:
-    explicit ImageWriter(const std::filesystem::path& path) : file_(path, std::ios::binary | std::ios::trunc) {}
+    // Data not given is a hole when `sparse`, else written as zero bytes.
+    explicit ImageWriter(const std::filesystem::path& path, bool sparse = true)
+        : file_(path, std::ios::binary | std::ios::trunc), sparse_(sparse)
+    {
+    }
 
     void header(const std::array<std::uint8_t, 16>& name, std::uint32_t diskSize, std::uint32_t trackEntry,
                 std::uint32_t entryStep = 0)
@@ -46,7 +50,9 @@ public:
         put16(bytes, 14, length);
         write(bytes);
         write(data);
-        if (length > data.size()) {
+        if (length > data.size() && !sparse_) {
+            write(std::vector<std::uint8_t>(length - data.size(), 0));
+        } else if (length > data.size()) {
             position_ += length - data.size();
             file_.seekp(static_cast<std::streamoff>(position_));
         }
@@ -92,6 +98,7 @@ private:
     }
 
     std::ofstream file_;
+    bool sparse_;
     std::uint64_t position_ = 0;
 };
 
@@ -143,29 +150,32 @@ bool writeDisksIntoOneChain(const std::filesystem::path& path, unsigned emptyRec
     return out.finish();
 }
 
-bool writeDistinctWalks(const std::filesystem::path& path)
+bool writeDistinctWalks(const std::filesystem::path& path, const DistinctWalks& shape)
 {
-    // Disk k: its header, as the data of a record, then one empty record per
-    // track, where that track starts. Every walk runs on through the later
-    // disks and a long filler to Disk B's sectors, which stand as far along
-    // as the first disk's walks still reach, so each track a disk needs is a
-    // walk of its own of up to 65,535 records, read almost to its end.
-    constexpr std::uint32_t recordSize = 16;
-    constexpr std::uint32_t segment = recordSize + headerSize + trackEntries * recordSize;
-    ImageWriter out(path);
-    out.header({'D', 'I', 'S', 'T', 'I', 'N', 'C', 'T'}, segment, headerSize, recordSize);
-    for (int disk = 0; disk < 64; ++disk) {
+    // Disk k: its header, as the data of a record, then one record per track,
+    // where that track starts. Every walk runs on through the later disks and
+    // a long filler to Disk B's sectors, which stand as far along as the
+    // first disk's walks still reach, so each track a disk needs is a walk of
+    // its own of up to 65,535 records, read almost to its end.
+    const std::uint32_t recordSize = 16 + shape.dataLength;
+    const std::uint32_t segment = 16 + headerSize + trackEntries * recordSize;
+    const auto length = static_cast<std::uint16_t>(shape.dataLength);
+    ImageWriter out(path, shape.sparse);
+    // The last disk's size reaches past the file's end, so no disk follows it.
+    const auto sizeOf = [&](int disk) { return disk == shape.disks - 1 ? 0xFFFFFFFF : segment; };
+    out.header({'D', 'I', 'S', 'T', 'I', 'N', 'C', 'T'}, sizeOf(0), headerSize, recordSize);
+    for (int disk = 0; disk < shape.disks; ++disk) {
         if (disk > 0)
-            out.headerRecord(disk == 63 ? 0xFFFFFFFF : segment, headerSize, recordSize);
+            out.headerRecord(sizeOf(disk), headerSize, recordSize);
         for (int track = 0; track < trackEntries; ++track)
-            out.record(0xFF, 0xFF, 0xFF, 0);
+            out.record(0xFF, 0xFF, 0xFF, length);
     }
-    constexpr int segments = 64 * (trackEntries + 1);
+    const int segments = shape.disks * (trackEntries + 1);
     for (int i = 0; i < 65535 - segments - neededSectors; ++i)
-        out.record(0xFF, 0xFF, 0xFF, 0);
+        out.record(0xFF, 0xFF, 0xFF, length);
     neededSectorsOfDiskB(out, build::setSectorSize);
     for (int i = 0; i < segments; ++i)
-        out.record(0xFF, 0xFF, 0xFF, 0);
+        out.record(0xFF, 0xFF, 0xFF, length);
     return out.finish();
 }
 

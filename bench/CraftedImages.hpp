@@ -16,9 +16,16 @@ bool writeSharedChain(const std::filesystem::path& path, unsigned dataLength);
 // into one chain of `emptyRecords` records without data, then Disk B's sectors.
 bool writeDisksIntoOneChain(const std::filesystem::path& path, unsigned emptyRecords);
 
-// The worst for a reader that shares a walk between the tracks that start at
-// one place: 64 disks whose every track starts at a record of its own in one
-// long chain, so that no two of the walks Disk B needs are the same.
-bool writeDistinctWalks(const std::filesystem::path& path);
+// Disks whose every track starts at a record of its own in one long chain,
+// so that no two of the walks Disk B needs start at the same place: the worst
+// for a reader that shares only walks from one start. Records not holding
+// a disk header or Disk B's sectors have `dataLength` bytes; with `sparse`
+// those bytes are holes.
+struct DistinctWalks {
+    int disks = 64;
+    unsigned dataLength = 0;
+    bool sparse = true;
+};
+bool writeDistinctWalks(const std::filesystem::path& path, const DistinctWalks& shape);
 
 } // namespace d88::bench

@@ -14,7 +14,8 @@ build-bench/bench/make-bench-images "$work"
 mkdir "$work/out"
 bin=$PWD/build-bench
 printf '%-22s %-8s %8s %10s\n' image program seconds "peak KiB"
-for image in normal chain-1k chain-64k-sparse 64-disks-65000 64-disks-4m distinct-walks; do
+for image in normal chain-1k chain-64k-sparse 64-disks-65000 64-disks-4m distinct-walks distinct-walks-1k \
+    distinct-walks-8k-sparse one-disk-8k-sparse one-disk-64k-sparse; do
     # Read once first, so the figures are the programs' and not the disk's.
     cat "$work/$image.d88" >/dev/null
     for program in d88cut d88info; do

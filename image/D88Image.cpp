@@ -9,7 +9,7 @@ namespace d88 {
 bool D88Image::open(const char* path)
 {
     stream_.close();
-    walks_.clear();
+    chains_.clear();
     diskCount_ = 0;
     moreDisks_ = false;
     mediaType_ = -1;
@@ -89,39 +89,6 @@ std::optional<std::uint64_t> D88Image::trackStart(std::int32_t track) const
     return static_cast<std::uint64_t>(selectedDiskOffset_) + entry;
 }
 
-bool D88Image::readRecordHeader(std::uint64_t position, SectorHeader& header)
-{
-    const std::uint8_t* raw = stream_.view(position, SectorHeader::size);
-    if (raw == nullptr)
-        return false;
-    header = SectorHeader::parse(raw);
-    return true;
-}
-
-TrackIndex& D88Image::walkFrom(std::uint64_t start)
-{
-    if (TrackIndex* known = walks_.find(start))
-        return *known;
-
-    // A search ends at a record whose count is 0 (not matched), after the
-    // record whose position is its own count - 1, where a whole header can no
-    // longer be read, or after maxRecordsPerWalk records. Each step moves
-    // forward by at least one header, so the walk ends on any file.
-    walked_.clear(); // kept between walks, so a long walk does not grow a vector anew
-    std::uint64_t position = start;
-    SectorHeader header;
-    for (std::uint32_t i = 0; i < maxRecordsPerWalk && readRecordHeader(position, header); ++i) {
-        if (header.sectorCount == 0)
-            break;
-        position += SectorHeader::size;
-        walked_.push_back(IndexedRecord{position, header.identity(), header.dataLength});
-        position += header.dataLength;
-        if (i == header.sectorCount - 1u)
-            break;
-    }
-    return walks_.insert(start, TrackIndex({walked_.begin(), walked_.end()}));
-}
-
 std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,
                                   std::uint8_t* buffer, std::int32_t capacity)
 {
@@ -129,8 +96,8 @@ std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32
     const auto identity = packIdentity(c, h, r, n);
     if (!start || !identity || capacity < 0)
         return 0;
-    const IndexedRecord* record = walkFrom(*start).find(*identity);
-    if (record == nullptr)
+    const auto record = chains_.find(stream_, *start, *identity);
+    if (!record)
         return 0;
     const auto wanted = std::min<std::int32_t>(record->dataLength, capacity);
     return static_cast<std::int32_t>(stream_.readAt(record->dataPosition, buffer, static_cast<std::size_t>(wanted)));
@@ -142,24 +109,8 @@ std::int32_t D88Image::listSectorIds(std::int32_t track, std::uint8_t* buffer, s
     const auto start = trackStart(track);
     if (!start || capacity < entrySize)
         return 0;
-
-    std::int32_t written = 0;
-    std::uint64_t position = *start;
-    SectorHeader header;
-    // A sector count of 0 does not end the listing; only a record whose
-    // position is its own count - 1 does, or a full buffer, or the file's end.
-    for (std::uint32_t i = 0;
-         i < maxRecordsPerWalk && capacity - written >= entrySize && readRecordHeader(position, header); ++i) {
-        buffer[written + 0] = header.c;
-        buffer[written + 1] = header.h;
-        buffer[written + 2] = header.r;
-        buffer[written + 3] = header.n;
-        written += entrySize;
-        position += SectorHeader::size + header.dataLength;
-        if (i + 1 == header.sectorCount)
-            break;
-    }
-    return written;
+    const auto limit = std::min<std::uint32_t>(static_cast<std::uint32_t>(capacity / entrySize), maxRecordsPerWalk);
+    return static_cast<std::int32_t>(chains_.list(stream_, *start, limit, buffer)) * entrySize;
 }
 
 } // namespace d88

@@ -7,7 +7,7 @@
 #include "DiskHeader.hpp"
 #include "ImageStream.hpp"
 #include "SectorHeader.hpp"
-#include "TrackIndex.hpp"
+#include "ChainIndex.hpp"
 
 namespace d88 {
 
@@ -21,7 +21,11 @@ public:
     static constexpr std::int32_t largestSizeCode = 23; // 128 << 23 still fits in 32 bits
     // A track's sector count is 16 bits wide, so no track describes more
     // records; a walk stops there whatever a damaged image chains.
-    static constexpr std::uint32_t maxRecordsPerWalk = 65535;
+    static constexpr std::uint32_t maxRecordsPerWalk = ChainIndex::maxWalk;
+
+    D88Image() = default;
+    // Smaller limits make the index's block and budget edges reachable in tests.
+    explicit D88Image(ChainIndex::Limits limits) : chains_(limits) {}
 
     // With a path: opens and indexes the file, false only when it cannot be
     // opened. With nullptr: closes the image and returns true.
@@ -58,18 +62,17 @@ public:
     // The selected disk's size field; 0 when no disk is selected.
     std::uint32_t selectedDiskSize() const { return selectedDiskSize_; }
     bool trackPresent(std::int32_t track) const { return trackStart(track).has_value(); }
+    // Record headers the sector searches have read, for tests and benchmarks.
+    std::uint64_t headersRead() const { return chains_.headersRead(); }
     // Which file is open, so that nothing is ever written over it.
     std::optional<FileId> fileId() const { return stream_.fileId(); }
 
 private:
     void clearSelection();
     std::optional<std::uint64_t> trackStart(std::int32_t track) const;
-    bool readRecordHeader(std::uint64_t position, SectorHeader& header);
-    TrackIndex& walkFrom(std::uint64_t start);
 
     ImageStream stream_;
-    TrackIndexCache walks_;
-    std::vector<IndexedRecord> walked_;
+    ChainIndex chains_;
     std::int32_t diskCount_ = 0;
     bool moreDisks_ = false;
     std::int32_t firstSector_ = 1;

@@ -5,7 +5,6 @@
 
 #include "D88Builder.hpp"
 #include "D88Image.hpp"
-#include "TrackIndex.hpp"
 #include "TestFiles.hpp"
 
 using namespace d88;
@@ -284,46 +283,6 @@ TEST_F(ReaderTest, AWalkReachesAtMost65535Records)
     std::vector<std::uint8_t> ids(4 * 65536 + 4);
     EXPECT_EQ(image.listSectorIds(0, ids.data(), static_cast<std::int32_t>(ids.size())), 4 * 65535);
     EXPECT_EQ(ids[4 * 65534 + 2], 1);
-}
-
-TEST(TrackIndexTest, FirstRecordOfAnIdentityWinsInShortAndLongWalks)
-{
-    for (std::uint32_t length : {14u, 33u, 1000u}) {
-        std::vector<IndexedRecord> walked;
-        for (std::uint32_t i = 0; i < length; ++i)
-            walked.push_back(IndexedRecord{i, (length - i) % 7, 0}); // every identity comes back every 7 records
-        TrackIndex index(std::move(walked));
-        // Enough searches that a long walk is searched through its order too.
-        for (int round = 0; round < 3; ++round)
-            for (std::uint32_t identity = 0; identity < 7; ++identity) {
-                const IndexedRecord* found = index.find(identity);
-                ASSERT_NE(found, nullptr) << length;
-                EXPECT_EQ(found->dataPosition, (length - identity) % 7) << "walk of " << length;
-            }
-        EXPECT_EQ(index.find(7), nullptr);
-    }
-}
-
-TEST(TrackIndexCacheTest, DropsTheWalksUsedLongestAgoPastItsBudget)
-{
-    const auto walk = [](std::size_t records, std::uint32_t identity) {
-        std::vector<IndexedRecord> walked;
-        for (std::size_t i = 0; i < records; ++i)
-            walked.push_back(IndexedRecord{100 + 16 * i, identity, 0});
-        return TrackIndex(std::move(walked));
-    };
-    TrackIndexCache cache(10);
-    cache.insert(1, walk(4, 1));
-    cache.insert(2, walk(4, 2));
-    ASSERT_NE(cache.find(1), nullptr); // 1 is now the more recent
-    cache.insert(3, walk(4, 3));
-    EXPECT_EQ(cache.find(2), nullptr) << "the walk used longest ago goes first";
-    EXPECT_NE(cache.find(1), nullptr);
-    EXPECT_NE(cache.find(3)->find(3), nullptr);
-    EXPECT_EQ(cache.recordsHeld(), 8u);
-    cache.insert(4, walk(20, 4)); // larger than the budget alone: kept, everything else dropped
-    EXPECT_EQ(cache.recordsHeld(), 20u);
-    EXPECT_EQ(cache.find(1), nullptr);
 }
 
 TEST_F(ReaderTest, WalksSharedBetweenTracksAndKeptAcrossSelectionsGiveTheSameAnswers)

@@ -1,0 +1,377 @@
+#include "ChainIndex.hpp"
+
+#include <algorithm>
+
+#include "SectorHeader.hpp"
+
+namespace d88 {
+namespace {
+
+std::int64_t blockOf(std::int64_t level, std::int64_t size)
+{
+    return level >= 0 ? level / size : -((-level + size - 1) / size);
+}
+
+// The level a walk must start from for the record at `level` to be its last:
+// the one whose position in the walk is the record's count - 1.
+std::int64_t endingStart(std::int64_t level, std::uint16_t count) { return level - (count - 1); }
+
+} // namespace
+
+ChainIndex::ChainIndex(Limits limits) : limits_(limits)
+{
+    limits_.blockSize = std::clamp<std::uint32_t>(limits_.blockSize, 1, 1u << 16);
+}
+
+void ChainIndex::clear()
+{
+    runs_.clear();
+    nodes_.clear();
+    table_.clear();
+}
+
+std::optional<FoundRecord> ChainIndex::find(ImageStream& stream, std::uint64_t start, std::uint32_t identity)
+{
+    std::optional<FoundRecord> answer;
+    // Starting afresh mid-search loses the runs in hand, so the search is
+    // made again; then it holds only its own walk and needs no second start.
+    if (search(stream, start, identity, true, answer) == Outcome::restart)
+        search(stream, start, identity, false, answer);
+    return answer;
+}
+
+ChainIndex::Outcome ChainIndex::search(ImageStream& stream, std::uint64_t start, std::uint32_t identity,
+                                       bool mayRestart, std::optional<FoundRecord>& answer)
+{
+    answer.reset();
+    const auto node = nodeFor(stream, start);
+    if (!node)
+        return Outcome::answered; // the walk ends before its first record
+
+    std::uint32_t run = nodes_[*node].run;
+    std::int64_t level = nodes_[*node].level;
+    std::int64_t walked = 0; // records of the walk before `level`
+    for (;;) {
+        Run& current = runs_[run];
+        const std::int64_t lastAllowed = level + (maxWalk - walked) - 1;
+        const std::int64_t to = std::min(current.last(), lastAllowed);
+        const Hit hit = scan(current, level, to, identity, level - walked);
+        if (hit.found) {
+            const Record& record = current.at(*hit.found);
+            answer = FoundRecord{record.position + SectorHeader::size, record.dataLength};
+            return Outcome::answered;
+        }
+        if (hit.stopped || to == lastAllowed)
+            return Outcome::answered;
+        walked += current.last() - level + 1;
+        level = current.last() + 1;
+        switch (current.tail) {
+        case Tail::ended:
+            return Outcome::answered;
+        case Tail::joined:
+            run = nodes_[current.next].run;
+            level = nodes_[current.next].level;
+            break;
+        case Tail::open:
+            if (mayRestart && nodes_.size() >= limits_.budget) {
+                clear();
+                return Outcome::restart;
+            }
+            extend(stream, run);
+            break;
+        }
+    }
+}
+
+std::optional<std::uint32_t> ChainIndex::nodeFor(ImageStream& stream, std::uint64_t start)
+{
+    if (const auto known = lookup(start))
+        return known;
+    if (nodes_.size() >= limits_.budget)
+        clear();
+    return addWalk(stream, start);
+}
+
+std::uint32_t ChainIndex::list(ImageStream& stream, std::uint64_t start, std::uint32_t limit, std::uint8_t* ids)
+{
+    std::uint32_t listed = 0;
+    if (listing(stream, start, limit, ids, true, listed) == Outcome::restart)
+        listing(stream, start, limit, ids, false, listed);
+    return listed;
+}
+
+ChainIndex::Outcome ChainIndex::listing(ImageStream& stream, std::uint64_t start, std::uint32_t limit,
+                                        std::uint8_t* ids, bool mayRestart, std::uint32_t& listed)
+{
+    listed = 0;
+    const auto put = [&](std::uint32_t identity, std::uint16_t count) {
+        for (int byte = 0; byte < 4; ++byte)
+            ids[4 * listed + static_cast<std::uint32_t>(byte)] = static_cast<std::uint8_t>(identity >> (8 * byte));
+        return ++listed == count || listed == limit;
+    };
+
+    // Through the runs first; the chain goes on unheld past a count of 0.
+    std::uint64_t position = start;
+    if (const auto node = nodeFor(stream, start)) {
+        std::uint32_t run = nodes_[*node].run;
+        std::int64_t level = nodes_[*node].level;
+        for (;;) {
+            const Run& current = runs_[run];
+            for (; level <= current.last(); ++level)
+                if (put(current.at(level).identity, current.at(level).count))
+                    return Outcome::answered;
+            if (current.tail == Tail::joined) {
+                run = nodes_[current.next].run;
+                level = nodes_[current.next].level;
+            } else if (current.tail == Tail::open) {
+                if (mayRestart && nodes_.size() >= limits_.budget) {
+                    clear();
+                    return Outcome::restart;
+                }
+                extend(stream, run);
+            } else {
+                const Record& last = current.records.back();
+                position = last.position + SectorHeader::size + last.dataLength;
+                break;
+            }
+        }
+    }
+    for (;;) {
+        const std::uint8_t* raw = stream.view(position, SectorHeader::size);
+        ++headersRead_;
+        if (raw == nullptr)
+            return Outcome::answered;
+        const SectorHeader header = SectorHeader::parse(raw);
+        if (put(header.identity(), header.sectorCount))
+            return Outcome::answered;
+        position += SectorHeader::size + header.dataLength;
+    }
+}
+
+ChainIndex::Reading ChainIndex::readOn(ImageStream& stream, std::uint64_t position)
+{
+    Reading reading;
+    for (std::uint32_t i = 0; i < maxWalk; ++i) {
+        if (const auto known = lookup(position)) {
+            reading.tail = Tail::joined;
+            reading.next = *known;
+            return reading;
+        }
+        const std::uint8_t* raw = stream.view(position, SectorHeader::size);
+        ++headersRead_;
+        if (raw == nullptr) {
+            reading.tail = Tail::ended;
+            return reading;
+        }
+        const SectorHeader header = SectorHeader::parse(raw);
+        if (header.sectorCount == 0) {
+            reading.tail = Tail::ended;
+            return reading;
+        }
+        reading.records.push_back(Record{position, header.identity(), header.sectorCount, header.dataLength});
+        position += SectorHeader::size + header.dataLength;
+    }
+    return reading; // open: the chain may go on, read when a walk needs it
+}
+
+std::optional<std::uint32_t> ChainIndex::addWalk(ImageStream& stream, std::uint64_t start)
+{
+    Reading reading = readOn(stream, start);
+    if (reading.records.empty())
+        return std::nullopt;
+
+    const auto count = static_cast<std::int32_t>(reading.records.size());
+    if (reading.tail == Tail::joined && nodes_[reading.next].level == runs_[nodes_[reading.next].run].first) {
+        // It leads into the first record of a run: it becomes that run's front.
+        const std::uint32_t run = nodes_[reading.next].run;
+        for (auto record = reading.records.rbegin(); record != reading.records.rend(); ++record) {
+            runs_[run].records.push_front(*record);
+            addNode(run, --runs_[run].first);
+        }
+        coverBlocks(runs_[run]);
+        return static_cast<std::uint32_t>(nodes_.size() - 1);
+    }
+
+    const auto run = static_cast<std::uint32_t>(runs_.size());
+    runs_.push_back(Run{});
+    Run& added = runs_.back();
+    added.records.assign(reading.records.begin(), reading.records.end());
+    added.tail = reading.tail;
+    added.next = reading.next;
+    const auto firstNode = static_cast<std::uint32_t>(nodes_.size());
+    for (std::int32_t level = 0; level < count; ++level)
+        addNode(run, level);
+    coverBlocks(added);
+    return firstNode;
+}
+
+void ChainIndex::extend(ImageStream& stream, std::uint32_t run)
+{
+    const Record& last = runs_[run].records.back();
+    Reading reading = readOn(stream, last.position + SectorHeader::size + last.dataLength);
+    Run& extended = runs_[run];
+    for (const Record& record : reading.records) {
+        extended.records.push_back(record);
+        addNode(run, static_cast<std::int32_t>(extended.last()));
+    }
+    extended.tail = reading.tail;
+    extended.next = reading.next;
+    coverBlocks(extended);
+}
+
+void ChainIndex::addNode(std::uint32_t run, std::int32_t level)
+{
+    nodes_.push_back(Node{run, level});
+    remember(static_cast<std::uint32_t>(nodes_.size() - 1));
+}
+
+void ChainIndex::coverBlocks(Run& run)
+{
+    const std::int64_t size = limits_.blockSize;
+    const std::int64_t first = blockOf(run.first, size);
+    const std::int64_t last = blockOf(run.last(), size);
+    if (run.blocks.empty()) {
+        run.firstBlock = first;
+        run.blocks.emplace_back();
+    }
+    for (; run.firstBlock > first; --run.firstBlock)
+        run.blocks.emplace_front();
+    while (run.firstBlock + static_cast<std::int64_t>(run.blocks.size()) - 1 < last)
+        run.blocks.emplace_back();
+}
+
+ChainIndex::Hit ChainIndex::scan(Run& run, std::int64_t from, std::int64_t to, std::uint32_t identity,
+                                 std::int64_t startLevel)
+{
+    const std::int64_t size = limits_.blockSize;
+    for (std::int64_t block = blockOf(from, size); from <= to; ++block) {
+        const std::int64_t end = std::min(to, (block + 1) * size - 1);
+        const Hit hit = scanBlock(run, block, from, end, identity, startLevel);
+        if (hit.found || hit.stopped)
+            return hit;
+        from = end + 1;
+    }
+    return {};
+}
+
+ChainIndex::Hit ChainIndex::scanBlock(Run& run, std::int64_t block, std::int64_t from, std::int64_t to,
+                                      std::uint32_t identity, std::int64_t startLevel)
+{
+    const std::int64_t base = block * static_cast<std::int64_t>(limits_.blockSize);
+    const std::int64_t first = std::max<std::int64_t>(run.first, base);
+    const std::int64_t last = std::min<std::int64_t>(run.last(), base + limits_.blockSize - 1);
+    Block& ordered = run.blocks[static_cast<std::size_t>(block - run.firstBlock)];
+    // Records the order does not cover yet stand at the block's two ends and
+    // are scanned; once there are more than a few, the order is made anew.
+    if ((last - first) - (ordered.last - ordered.first) > reorderAfter)
+        orderBlock(run, base, first, last, ordered);
+
+    if (ordered.last < ordered.first)
+        return scanRecords(run, from, to, identity, startLevel);
+    Hit hit = scanRecords(run, from, std::min(to, ordered.first - 1), identity, startLevel);
+    if (!hit.found && !hit.stopped)
+        hit = searchOrdered(run, base, ordered, std::max(from, ordered.first), std::min(to, ordered.last), identity,
+                            startLevel);
+    if (!hit.found && !hit.stopped)
+        hit = scanRecords(run, std::max(from, ordered.last + 1), to, identity, startLevel);
+    return hit;
+}
+
+ChainIndex::Hit ChainIndex::scanRecords(const Run& run, std::int64_t from, std::int64_t to, std::uint32_t identity,
+                                        std::int64_t startLevel)
+{
+    for (std::int64_t level = from; level <= to; ++level) {
+        const Record& record = run.at(level);
+        if (record.identity == identity)
+            return Hit{level, false};
+        if (endingStart(level, record.count) == startLevel)
+            return Hit{std::nullopt, true};
+    }
+    return {};
+}
+
+ChainIndex::Hit ChainIndex::searchOrdered(const Run& run, std::int64_t base, const Block& ordered, std::int64_t from,
+                                          std::int64_t to, std::uint32_t identity, std::int64_t startLevel)
+{
+    if (from > to)
+        return {};
+    // The first level in [from, to] whose key is `sought`: the order is by key, then level.
+    const auto firstWith = [&](const std::vector<std::uint16_t>& order, auto key,
+                               std::int64_t sought) -> std::optional<std::int64_t> {
+        const auto found = std::lower_bound(order.begin(), order.end(), from, [&](std::uint16_t offset, std::int64_t) {
+            const std::int64_t level = base + offset;
+            const std::int64_t k = key(level);
+            return k < sought || (k == sought && level < from);
+        });
+        if (found == order.end() || key(base + *found) != sought || base + *found > to)
+            return std::nullopt;
+        return base + *found;
+    };
+    const auto endsAt = [&run](std::int64_t level) { return endingStart(level, run.at(level).count); };
+    const auto identityOf = [&run](std::int64_t level) { return std::int64_t{run.at(level).identity}; };
+    const auto stop = firstWith(ordered.byEnd, endsAt, startLevel);
+    const auto found = firstWith(ordered.byIdentity, identityOf, identity);
+    if (found && *found <= stop.value_or(to))
+        return Hit{found, false};
+    return Hit{std::nullopt, stop.has_value()};
+}
+
+void ChainIndex::orderBlock(const Run& run, std::int64_t base, std::int64_t first, std::int64_t last,
+                            Block& ordered) const
+{
+    std::vector<std::uint16_t> offsets;
+    for (std::int64_t level = first; level <= last; ++level)
+        offsets.push_back(static_cast<std::uint16_t>(level - base));
+    // Stable, so equal keys stay in walk order and the first in the walk comes first.
+    ordered.byIdentity = offsets;
+    std::stable_sort(ordered.byIdentity.begin(), ordered.byIdentity.end(), [&](std::uint16_t a, std::uint16_t b) {
+        return run.at(base + a).identity < run.at(base + b).identity;
+    });
+    ordered.byEnd = std::move(offsets);
+    const auto endsAt = [&](std::uint16_t offset) { return endingStart(base + offset, run.at(base + offset).count); };
+    std::stable_sort(ordered.byEnd.begin(), ordered.byEnd.end(),
+                     [&](std::uint16_t a, std::uint16_t b) { return endsAt(a) < endsAt(b); });
+    ordered.first = first;
+    ordered.last = last;
+}
+
+std::uint64_t ChainIndex::positionOf(std::uint32_t node) const
+{
+    const Node& at = nodes_[node];
+    return runs_[at.run].at(at.level).position;
+}
+
+std::size_t ChainIndex::slotFor(std::uint64_t position) const
+{
+    return static_cast<std::size_t>((position * 0x9E3779B97F4A7C15u) >> 32) & (table_.size() - 1);
+}
+
+std::optional<std::uint32_t> ChainIndex::lookup(std::uint64_t position) const
+{
+    if (table_.empty())
+        return std::nullopt;
+    for (std::size_t slot = slotFor(position);; slot = (slot + 1) & (table_.size() - 1)) {
+        if (table_[slot] == 0)
+            return std::nullopt;
+        if (positionOf(table_[slot] - 1) == position)
+            return table_[slot] - 1;
+    }
+}
+
+void ChainIndex::remember(std::uint32_t node)
+{
+    if (table_.size() < 2 * nodes_.size()) {
+        // Kept at most half full, so a probe ends soon at an empty slot.
+        std::vector<std::uint32_t> old = std::move(table_);
+        table_.assign(std::max<std::size_t>(1024, old.size() * 2), 0);
+        for (const std::uint32_t entry : old)
+            if (entry != 0)
+                remember(entry - 1);
+    }
+    std::size_t slot = slotFor(positionOf(node));
+    while (table_[slot] != 0)
+        slot = (slot + 1) & (table_.size() - 1);
+    table_[slot] = node + 1;
+}
+
+} // namespace d88

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "D88Builder.hpp"
+#include "D88Image.hpp"
+#include "ReferenceReader.hpp"
+#include "TestFiles.hpp"
+
+using namespace d88;
+using d88::build::Disk;
+using d88::build::Record;
+
+namespace {
+
+constexpr std::uint32_t recordSize = 16 + 8;
+constexpr std::uint32_t firstRecord = 0x2B0;
+
+// Limits that put block edges, ordered blocks and starting afresh inside
+// small walks, besides the real ones.
+const std::vector<ChainIndex::Limits> limitsTried{{}, {8, 1}, {1000, 4}, {30, 3}};
+
+// Track 0 is a chain of 60 records that tracks 1 to 40 start inside, at
+// places that lead into one another from before, after and the middle. The
+// counts end walks from some starts but not others; record 55's count of 0
+// ends every walk. R repeats every 9 records.
+Disk mergedChains()
+{
+    Disk disk;
+    auto& chain = disk.tracks[0];
+    for (std::uint8_t i = 0; i < 60; ++i) {
+        Record record{0, 0, static_cast<std::uint8_t>(i % 9 + 1), 3, std::vector<std::uint8_t>(8, i), {}, {}};
+        record.sectorCount = i == 55 ? 0 : (i % 5 == 2 ? static_cast<std::uint16_t>(i % 13 + 1) : 0xFFFF);
+        chain.push_back(record);
+    }
+    for (int track = 1; track <= 40; ++track)
+        disk.trackEntryOverrides[track] = firstRecord + recordSize * static_cast<std::uint32_t>((track * 37) % 55);
+    return disk;
+}
+
+std::vector<int> tracksInOrder(int order)
+{
+    std::vector<int> tracks;
+    for (int track = 0; track <= 40; ++track)
+        tracks.push_back(track);
+    if (order == 1)
+        std::reverse(tracks.begin(), tracks.end());
+    if (order == 2)
+        std::sort(tracks.begin(), tracks.end(), [](int a, int b) { return (a * 7) % 41 < (b * 7) % 41; });
+    return tracks;
+}
+
+TEST(ChainIndexTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
+{
+    test::TempDir dir;
+    const auto bytes = mergedChains().bytes();
+    const auto path = dir / "chains.d88";
+    test::writeFile(path, bytes);
+    fuzz::ReferenceReader reference(bytes);
+    reference.select(0);
+
+    for (const ChainIndex::Limits& limits : limitsTried) {
+        for (int order = 0; order < 3; ++order) {
+            D88Image image(limits);
+            ASSERT_TRUE(image.open(path.string().c_str()));
+            ASSERT_TRUE(image.selectDisk(0));
+            for (const int track : tracksInOrder(order))
+                for (int r = 1; r <= 10; ++r) {
+                    std::array<std::uint8_t, 16> got{}, want{};
+                    const auto count = image.readSector(track, 0, 0, r, 3, got.data(), 16);
+                    ASSERT_EQ(count, reference.readSector(track, 0, 0, r, 3, want.data(), 16))
+                        << "track " << track << " R " << r << ", order " << order << ", block " << limits.blockSize;
+                    EXPECT_EQ(got, want);
+                }
+            if (limits.budget == ChainIndex::Limits{}.budget) {
+                EXPECT_EQ(image.headersRead(), 56u) << "55 records and the one that ends them, order " << order;
+            }
+        }
+    }
+}
+
+TEST(ChainIndexTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
+{
+    // Every count is 65,535, so only the cap ends these walks. Track 1 starts
+    // 10 records after track 0: its walk reaches 10 records further.
+    Disk disk;
+    auto& chain = disk.tracks[0];
+    chain.assign(65545, Record{9, 9, 9, 3, {1, 2, 3, 4}, 0xFFFF, {}});
+    chain[65534].r = 1; // last of track 0's walk
+    chain[65535].r = 2; // first past it
+    chain[65544].r = 3; // last of track 1's walk
+    disk.trackEntryOverrides[1] = firstRecord + (16 + 4) * 10;
+    test::TempDir dir;
+    const auto path = dir / "cap.d88";
+    test::writeFile(path, disk.bytes());
+
+    for (const ChainIndex::Limits& limits : {ChainIndex::Limits{}, ChainIndex::Limits{1000, 1000}})
+        for (const int firstTrack : {0, 1}) {
+            D88Image image(limits);
+            ASSERT_TRUE(image.open(path.string().c_str()));
+            ASSERT_TRUE(image.selectDisk(0));
+            std::array<std::uint8_t, 4> data{};
+            for (const int track : {firstTrack, 1 - firstTrack}) {
+                const std::int32_t beyondTrack0 = track == 0 ? 0 : 4;
+                EXPECT_EQ(image.readSector(track, 9, 9, 1, 3, data.data(), 4), 4) << track;
+                EXPECT_EQ(image.readSector(track, 9, 9, 2, 3, data.data(), 4), beyondTrack0) << track;
+                EXPECT_EQ(image.readSector(track, 9, 9, 3, 3, data.data(), 4), beyondTrack0) << track;
+            }
+        }
+}
+
+} // namespace
