@@ -58,6 +58,32 @@ public:
         }
     }
 
+    // A record header alone: its data is whatever the file holds next.
+    void recordHeader(std::uint8_t c, std::uint8_t h, std::uint8_t r, std::uint16_t length)
+    {
+        std::vector<std::uint8_t> bytes(16, 0);
+        bytes[0] = c;
+        bytes[1] = h;
+        bytes[2] = r;
+        bytes[3] = 3;
+        put16(bytes, 4, endlessCount);
+        put16(bytes, 14, length);
+        write(bytes);
+    }
+
+    // Sets the entries of the header just written: track tracks[i] at first + i * step.
+    void patchTracks(const std::vector<int>& tracks, std::uint32_t first, std::uint32_t step)
+    {
+        const std::uint64_t header = position_ - headerSize;
+        for (std::size_t i = 0; i < tracks.size(); ++i) {
+            std::vector<std::uint8_t> entry(4, 0);
+            put32(entry, 0, first + static_cast<std::uint32_t>(i) * step);
+            file_.seekp(static_cast<std::streamoff>(header + 0x20 + 4 * static_cast<std::uint64_t>(tracks[i])));
+            file_.write(reinterpret_cast<const char*>(entry.data()), 4);
+        }
+        file_.seekp(static_cast<std::streamoff>(position_));
+    }
+
     bool finish()
     {
         // A trailing hole needs one written byte to give the file its length.
@@ -176,6 +202,47 @@ bool writeDistinctWalks(const std::filesystem::path& path, const DistinctWalks& 
     neededSectorsOfDiskB(out, build::setSectorSize);
     for (int i = 0; i < segments; ++i)
         out.record(0xFF, 0xFF, 0xFF, length);
+    return out.finish();
+}
+
+bool writeInterleavedChains(const std::filesystem::path& path)
+{
+    std::vector<int> tracks; // one chain each, in the order of their records in a row
+    for (int track = 1; track <= 68; ++track)
+        if (track != 39)
+            tracks.push_back(track);
+    const auto chains = static_cast<std::uint32_t>(tracks.size());
+    const std::uint32_t row = chains * 16;
+    constexpr int disks = 64;
+    constexpr int rowsPerDisk = 16;
+    constexpr int sectorsAt = 65525; // the row of each chain's first sector, within every disk's walks
+    const auto diskSize = static_cast<std::uint32_t>(headerSize + rowsPerDisk * row);
+
+    std::vector<std::uint8_t> name{'I', 'N', 'T', 'E', 'R', 'L', 'E', 'A', 'V', 'E', 'D', 0, 0, 0, 0, 0};
+    ImageWriter out(path, false);
+    const int rows = 65535 + disks * rowsPerDisk;
+    for (int at = 0; at < rows; ++at) {
+        const int disk = at / rowsPerDisk;
+        if (at % rowsPerDisk == 0 && disk < disks) {
+            std::array<std::uint8_t, 16> label{};
+            std::copy(name.begin(), name.end(), label.begin());
+            // Track t starts at its chain's record in this disk's first row.
+            out.header(label, disk == disks - 1 ? 0xFFFFFFFF : diskSize, 0, 0);
+            out.patchTracks(tracks, static_cast<std::uint32_t>(headerSize), 16);
+        }
+        // A row before a disk header leaps over it.
+        const bool leap = (at + 1) % rowsPerDisk == 0 && (at + 1) / rowsPerDisk < disks;
+        const auto length = static_cast<std::uint16_t>(row - 16 + (leap ? headerSize : 0));
+        for (std::uint32_t chain = 0; chain < chains; ++chain) {
+            const int track = tracks[chain];
+            const int r = at - sectorsAt + 1 + (track == 1 ? 5 : 0);
+            if (r >= 1 && r <= build::setSectorsPerTrack)
+                out.recordHeader(static_cast<std::uint8_t>(track >> 1), static_cast<std::uint8_t>(track & 1),
+                                 static_cast<std::uint8_t>(r), length);
+            else
+                out.recordHeader(0xFF, chain == 1 ? 0x08 : 0xFF, 0xFF, length); // FF 08: Disk B's signature
+        }
+    }
     return out.finish();
 }
 

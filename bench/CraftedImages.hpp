@@ -28,4 +28,11 @@ struct DistinctWalks {
 };
 bool writeDistinctWalks(const std::filesystem::path& path, const DistinctWalks& shape);
 
+// The worst for a reader that keeps a bounded number of records: 64 disks
+// whose 67 needed tracks each start in their own chain of 65,535 records,
+// the chains interleaved record by record, each disk starting 16 records
+// further along every chain. One disk's walks reach 4.4 million records, and
+// the next disk's walks come back to nearly all of them.
+bool writeInterleavedChains(const std::filesystem::path& path);
+
 } // namespace d88::bench

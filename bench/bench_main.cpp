@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "BenchImages.hpp"
+#include "CraftedImages.hpp"
 #include "Catalogue.hpp"
 #include "D88Builder.hpp"
 #include "D88Image.hpp"
@@ -126,6 +127,35 @@ void lookup(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
+// Every track of every disk starts at a record of its own in one chain: the
+// reader's part of a run (each disk's Disk B catalogue read as d88cut reads
+// it) on a dense, a spread and a sparse chain.
+void distinctWalks(benchmark::State& state)
+{
+    static const bench::DistinctWalks shapes[] = {{64, 0, true}, {64, 1024, false}, {1, 8192, true}};
+    const auto& shape = shapes[state.range(0)];
+    const fs::path image = workspace().root / ("distinct-" + std::to_string(state.range(0)) + ".d88");
+    if (!fs::exists(image) && !bench::writeDistinctWalks(image, shape))
+        state.SkipWithError("cannot write the image");
+    static std::vector<std::uint8_t> cutBuffer(cutBufferSize);
+    for (auto _ : state) {
+        D88Image reader;
+        if (!reader.open(image.c_str()))
+            state.SkipWithError("cannot open the image");
+        for (std::int32_t disk = 0; disk < reader.diskCount(); ++disk) {
+            if (!reader.selectDisk(disk))
+                continue;
+            reader.setSectorRange(setFirstSector, setLastSector);
+            for (const CatalogueFile& file : catalogueFor(DiskKind::diskB)) {
+                const SectorAddress& at = file.start;
+                benchmark::DoNotOptimize(reader.readExtent(at.track, at.c, at.h, at.r, at.n, cutBuffer.data(),
+                                                           file.skip + file.length));
+            }
+        }
+        state.counters["headers read"] = static_cast<double>(reader.headersRead());
+    }
+}
+
 // Prints the ratios the targets are stated in, after the usual table.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -174,6 +204,7 @@ BENCHMARK_TEMPLATE(wholeJob, FolderSink)->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 BENCHMARK_TEMPLATE(wholeJob, InPlaceSink)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(floorJob)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(lookup)->Arg(5)->Arg(65535)->UseRealTime();
+BENCHMARK(distinctWalks)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {

@@ -16,6 +16,9 @@ std::int64_t blockOf(std::int64_t level, std::int64_t size)
 // the one whose position in the walk is the record's count - 1.
 std::int64_t endingStart(std::int64_t level, std::uint16_t count) { return level - (count - 1); }
 
+// One of 256 bits for an identity.
+unsigned identityBit(std::uint32_t identity) { return (identity * 0x9E3779B1u) >> 24; }
+
 } // namespace
 
 ChainIndex::ChainIndex(Limits limits) : limits_(limits)
@@ -261,33 +264,43 @@ ChainIndex::Hit ChainIndex::scanBlock(Run& run, std::int64_t block, std::int64_t
     const std::int64_t first = std::max<std::int64_t>(run.first, base);
     const std::int64_t last = std::min<std::int64_t>(run.last(), base + limits_.blockSize - 1);
     Block& ordered = run.blocks[static_cast<std::size_t>(block - run.firstBlock)];
-    // Records the order does not cover yet stand at the block's two ends and
-    // are scanned; once there are more than a few, the order is made anew.
-    if ((last - first) - (ordered.last - ordered.first) > reorderAfter)
+    // Records the order does not cover stand at the block's two ends and are
+    // scanned, until scanning has cost more than ordering them would.
+    const std::int64_t unordered = (last - first) - (ordered.last - ordered.first);
+    if (unordered > 0 && ordered.scanned > scansBeforeOrder * (last - first + 1))
         orderBlock(run, base, first, last, ordered);
 
     if (ordered.last < ordered.first)
-        return scanRecords(run, from, to, identity, startLevel);
-    Hit hit = scanRecords(run, from, std::min(to, ordered.first - 1), identity, startLevel);
+        return scanRecords(run, from, to, identity, startLevel, ordered.scanned);
+    Hit hit = scanRecords(run, from, std::min(to, ordered.first - 1), identity, startLevel, ordered.scanned);
     if (!hit.found && !hit.stopped)
         hit = searchOrdered(run, base, ordered, std::max(from, ordered.first), std::min(to, ordered.last), identity,
                             startLevel);
     if (!hit.found && !hit.stopped)
-        hit = scanRecords(run, std::max(from, ordered.last + 1), to, identity, startLevel);
+        hit = scanRecords(run, std::max(from, ordered.last + 1), to, identity, startLevel, ordered.scanned);
     return hit;
 }
 
 ChainIndex::Hit ChainIndex::scanRecords(const Run& run, std::int64_t from, std::int64_t to, std::uint32_t identity,
-                                        std::int64_t startLevel)
+                                        std::int64_t startLevel, std::int64_t& scanned)
 {
-    for (std::int64_t level = from; level <= to; ++level) {
+    Hit hit;
+    std::int64_t level = from;
+    for (; level <= to; ++level) {
         const Record& record = run.at(level);
-        if (record.identity == identity)
-            return Hit{level, false};
-        if (endingStart(level, record.count) == startLevel)
-            return Hit{std::nullopt, true};
+        if (record.identity == identity) {
+            hit = Hit{level, false};
+            break;
+        }
+        if (endingStart(level, record.count) == startLevel) {
+            hit = Hit{std::nullopt, true};
+            break;
+        }
     }
-    return {};
+    // A short scan costs no more than a search of an order would: it does not count.
+    if (level - from > shortScan)
+        scanned += level - from;
+    return hit;
 }
 
 ChainIndex::Hit ChainIndex::searchOrdered(const Run& run, std::int64_t base, const Block& ordered, std::int64_t from,
@@ -309,8 +322,11 @@ ChainIndex::Hit ChainIndex::searchOrdered(const Run& run, std::int64_t base, con
     };
     const auto endsAt = [&run](std::int64_t level) { return endingStart(level, run.at(level).count); };
     const auto identityOf = [&run](std::int64_t level) { return std::int64_t{run.at(level).identity}; };
-    const auto stop = firstWith(ordered.byEnd, endsAt, startLevel);
-    const auto found = firstWith(ordered.byIdentity, identityOf, identity);
+    const unsigned bit = identityBit(identity);
+    const bool mayHold = (ordered.identities[bit / 64] >> (bit % 64) & 1) != 0;
+    const bool mayEnd = startLevel >= ordered.leastEnd && startLevel <= ordered.greatestEnd;
+    const auto stop = mayEnd ? firstWith(ordered.byEnd, endsAt, startLevel) : std::nullopt;
+    const auto found = mayHold ? firstWith(ordered.byIdentity, identityOf, identity) : std::nullopt;
     if (found && *found <= stop.value_or(to))
         return Hit{found, false};
     return Hit{std::nullopt, stop.has_value()};
@@ -333,6 +349,14 @@ void ChainIndex::orderBlock(const Run& run, std::int64_t base, std::int64_t firs
                      [&](std::uint16_t a, std::uint16_t b) { return endsAt(a) < endsAt(b); });
     ordered.first = first;
     ordered.last = last;
+    ordered.scanned = 0;
+    ordered.identities.fill(0);
+    for (std::int64_t level = first; level <= last; ++level) {
+        const unsigned bit = identityBit(run.at(level).identity);
+        ordered.identities[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+    ordered.leastEnd = endsAt(ordered.byEnd.front());
+    ordered.greatestEnd = endsAt(ordered.byEnd.back());
 }
 
 std::uint64_t ChainIndex::positionOf(std::uint32_t node) const

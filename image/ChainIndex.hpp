@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -33,8 +34,8 @@ struct FoundRecord {
 //
 // A run's records are ordered in blocks of levels by identity and by the
 // start whose walk each would end, so a search through a long run costs a
-// binary search per block; the few records a block gained since its order
-// was made are scanned. The records held are bounded: past the budget the
+// binary search per block. A block is scanned until scanning it has cost a
+// few times its size; records it gains later are scanned until then again. The records held are bounded: past the budget the
 // index starts afresh, so memory stays small whatever the image chains.
 class ChainIndex {
 public:
@@ -76,13 +77,22 @@ private:
     enum class Tail : std::uint8_t { open, ended, joined };
     // The order of the records at levels [first, last] of one block, as
     // offsets in the block: by identity, and by the start whose walk each ends.
+    // A search passes most blocks of a long walk by: a set of identity
+    // hashes and the range of ends tell which ones it need not search.
     struct Block {
         std::int64_t first = 0;
         std::int64_t last = -1;
         std::vector<std::uint16_t> byIdentity;
         std::vector<std::uint16_t> byEnd;
+        std::array<std::uint64_t, 4> identities{};
+        std::int64_t leastEnd = 0;
+        std::int64_t greatestEnd = -1;
+        std::int64_t scanned = 0; // records scanned since the order was made
     };
-    static constexpr std::int64_t reorderAfter = 64; // records a block may hold outside its order
+    // A block is ordered once scans have cost this many times its records,
+    // so ordering never costs much more than the scans it saves.
+    static constexpr std::int64_t scansBeforeOrder = 4;
+    static constexpr std::int64_t shortScan = 32;
     struct Run {
         std::deque<Record> records;
         std::int32_t first = 0; // level of records.front()
@@ -120,7 +130,7 @@ private:
     Hit scanBlock(Run& run, std::int64_t block, std::int64_t from, std::int64_t to, std::uint32_t identity,
                   std::int64_t startLevel);
     static Hit scanRecords(const Run& run, std::int64_t from, std::int64_t to, std::uint32_t identity,
-                           std::int64_t startLevel);
+                           std::int64_t startLevel, std::int64_t& scanned);
     static Hit searchOrdered(const Run& run, std::int64_t base, const Block& ordered, std::int64_t from,
                              std::int64_t to, std::uint32_t identity, std::int64_t startLevel);
     void orderBlock(const Run& run, std::int64_t base, std::int64_t first, std::int64_t last, Block& ordered) const;
