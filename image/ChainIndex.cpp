@@ -30,7 +30,8 @@ void ChainIndex::clear()
 {
     runs_.clear();
     nodes_.clear();
-    table_.clear();
+    // The table keeps its size: an index that starts afresh soon fills again.
+    std::fill(table_.begin(), table_.end(), 0u);
 }
 
 std::optional<FoundRecord> ChainIndex::find(ImageStream& stream, std::uint64_t start, std::uint32_t identity)
@@ -189,7 +190,7 @@ std::optional<std::uint32_t> ChainIndex::addWalk(ImageStream& stream, std::uint6
         const std::uint32_t run = nodes_[reading.next].run;
         for (auto record = reading.records.rbegin(); record != reading.records.rend(); ++record) {
             runs_[run].records.push_front(*record);
-            addNode(run, --runs_[run].first);
+            addNode(run, --runs_[run].first, record->position);
         }
         coverBlocks(runs_[run]);
         return static_cast<std::uint32_t>(nodes_.size() - 1);
@@ -203,7 +204,7 @@ std::optional<std::uint32_t> ChainIndex::addWalk(ImageStream& stream, std::uint6
     added.next = reading.next;
     const auto firstNode = static_cast<std::uint32_t>(nodes_.size());
     for (std::int32_t level = 0; level < count; ++level)
-        addNode(run, level);
+        addNode(run, level, reading.records[static_cast<std::size_t>(level)].position);
     coverBlocks(added);
     return firstNode;
 }
@@ -215,16 +216,16 @@ void ChainIndex::extend(ImageStream& stream, std::uint32_t run)
     Run& extended = runs_[run];
     for (const Record& record : reading.records) {
         extended.records.push_back(record);
-        addNode(run, static_cast<std::int32_t>(extended.last()));
+        addNode(run, static_cast<std::int32_t>(extended.last()), record.position);
     }
     extended.tail = reading.tail;
     extended.next = reading.next;
     coverBlocks(extended);
 }
 
-void ChainIndex::addNode(std::uint32_t run, std::int32_t level)
+void ChainIndex::addNode(std::uint32_t run, std::int32_t level, std::uint64_t position)
 {
-    nodes_.push_back(Node{run, level});
+    nodes_.push_back(Node{position, run, level});
     remember(static_cast<std::uint32_t>(nodes_.size() - 1));
 }
 
@@ -286,13 +287,13 @@ ChainIndex::Hit ChainIndex::scanRecords(const Run& run, std::int64_t from, std::
 {
     Hit hit;
     std::int64_t level = from;
-    for (; level <= to; ++level) {
-        const Record& record = run.at(level);
-        if (record.identity == identity) {
+    auto record = from <= to ? run.from(from) : run.records.end();
+    for (; level <= to; ++level, ++record) {
+        if (record->identity == identity) {
             hit = Hit{level, false};
             break;
         }
-        if (endingStart(level, record.count) == startLevel) {
+        if (endingStart(level, record->count) == startLevel) {
             hit = Hit{std::nullopt, true};
             break;
         }
@@ -359,12 +360,6 @@ void ChainIndex::orderBlock(const Run& run, std::int64_t base, std::int64_t firs
     ordered.greatestEnd = endsAt(ordered.byEnd.back());
 }
 
-std::uint64_t ChainIndex::positionOf(std::uint32_t node) const
-{
-    const Node& at = nodes_[node];
-    return runs_[at.run].at(at.level).position;
-}
-
 std::size_t ChainIndex::slotFor(std::uint64_t position) const
 {
     return static_cast<std::size_t>((position * 0x9E3779B97F4A7C15u) >> 32) & (table_.size() - 1);
@@ -377,7 +372,7 @@ std::optional<std::uint32_t> ChainIndex::lookup(std::uint64_t position) const
     for (std::size_t slot = slotFor(position);; slot = (slot + 1) & (table_.size() - 1)) {
         if (table_[slot] == 0)
             return std::nullopt;
-        if (positionOf(table_[slot] - 1) == position)
+        if (nodes_[table_[slot] - 1].position == position)
             return table_[slot] - 1;
     }
 }
@@ -392,7 +387,7 @@ void ChainIndex::remember(std::uint32_t node)
             if (entry != 0)
                 remember(entry - 1);
     }
-    std::size_t slot = slotFor(positionOf(node));
+    std::size_t slot = slotFor(nodes_[node].position);
     while (table_[slot] != 0)
         slot = (slot + 1) & (table_.size() - 1);
     table_[slot] = node + 1;

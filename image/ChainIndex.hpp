@@ -71,6 +71,7 @@ private:
         std::uint16_t dataLength;
     };
     struct Node {
+        std::uint64_t position; // kept here too, so a lookup reads one place
         std::uint32_t run;
         std::int32_t level;
     };
@@ -89,9 +90,9 @@ private:
         std::int64_t greatestEnd = -1;
         std::int64_t scanned = 0; // records scanned since the order was made
     };
-    // A block is ordered once scans have cost this many times its records,
-    // so ordering never costs much more than the scans it saves.
-    static constexpr std::int64_t scansBeforeOrder = 4;
+    // A block is ordered once scans have cost about what ordering it costs
+    // (two sorts), so ordering never costs much more than the scans it saves.
+    static constexpr std::int64_t scansBeforeOrder = 16;
     static constexpr std::int64_t shortScan = 32;
     struct Run {
         std::deque<Record> records;
@@ -102,6 +103,10 @@ private:
         std::int64_t firstBlock = 0;
 
         std::int64_t last() const { return std::int64_t{first} + static_cast<std::int64_t>(records.size()) - 1; }
+        std::deque<Record>::const_iterator from(std::int64_t level) const
+        {
+            return records.begin() + static_cast<std::ptrdiff_t>(level - first);
+        }
         const Record& at(std::int64_t level) const { return records[static_cast<std::size_t>(level - first)]; }
     };
     // Records read on from a position, and how that reading ended.
@@ -124,7 +129,7 @@ private:
     std::optional<std::uint32_t> addWalk(ImageStream& stream, std::uint64_t start);
     void extend(ImageStream& stream, std::uint32_t run);
     Reading readOn(ImageStream& stream, std::uint64_t position);
-    void addNode(std::uint32_t run, std::int32_t level);
+    void addNode(std::uint32_t run, std::int32_t level, std::uint64_t position);
     void coverBlocks(Run& run);
     Hit scan(Run& run, std::int64_t from, std::int64_t to, std::uint32_t identity, std::int64_t startLevel);
     Hit scanBlock(Run& run, std::int64_t block, std::int64_t from, std::int64_t to, std::uint32_t identity,
@@ -137,7 +142,6 @@ private:
 
     std::optional<std::uint32_t> lookup(std::uint64_t position) const;
     void remember(std::uint32_t node);
-    std::uint64_t positionOf(std::uint32_t node) const;
     std::size_t slotFor(std::uint64_t position) const;
 
     Limits limits_;
