@@ -14,10 +14,11 @@ struct FileId {
     bool operator==(const FileId&) const = default;
 };
 
-// The identity of the file `path` names, following symbolic links; nullopt
-// when nothing is there. Paths are in the system's own encoding (the ANSI
-// code page on Windows), as the command line hands them over.
-std::optional<FileId> fileIdOf(const char* path);
+// The identity of what is at `path` itself, nullopt when nothing is there: a
+// symbolic link there is not followed, so it never answers for its target
+// (nor waits on it). Paths are in the system's own encoding (the ANSI code
+// page on Windows), as the command line hands them over.
+std::optional<FileId> entryIdOf(const char* path);
 
 // A regular file opened read-only, read by absolute position with no shared
 // file position and no library buffering. This is the one place the image

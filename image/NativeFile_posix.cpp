@@ -18,10 +18,10 @@ FileId idOf(const struct stat& status)
 
 } // namespace
 
-std::optional<FileId> fileIdOf(const char* path)
+std::optional<FileId> entryIdOf(const char* path)
 {
     struct stat status {};
-    if (::stat(path, &status) != 0)
+    if (::lstat(path, &status) != 0)
         return std::nullopt;
     return idOf(status);
 }

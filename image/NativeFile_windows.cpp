@@ -20,11 +20,12 @@ std::optional<FileId> idOfHandle(HANDLE handle)
 
 } // namespace
 
-std::optional<FileId> fileIdOf(const char* path)
+std::optional<FileId> entryIdOf(const char* path)
 {
-    // Backup semantics open folders too; reparse points (links) are followed.
-    const HANDLE handle = ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    // A reparse point (a link) is opened itself, not what it leads to.
+    const HANDLE handle =
+        ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
     const auto id = idOfHandle(handle);

@@ -51,6 +51,11 @@ int runTool(int argc, const char* const* argv, ToolContext& context)
         if (diskNumber != 0)
             break;
     }
+    // The files are written; a log that did not reach its reader still fails the run.
+    if (!context.out.flush()) {
+        context.err << standardOutputFailedText;
+        return exitFailure;
+    }
     return allWritten ? exitSuccess : exitFailure;
 }
 

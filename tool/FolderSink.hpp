@@ -11,7 +11,8 @@ class D88Image;
 
 // Files in a folder on disk, each put in place whole through a temporary that
 // nothing in the folder can interfere with (see OutputFolder). A name that
-// leads to the image being read, by any link, is never written.
+// is the image being read (itself or a hard link to it) is never written; a
+// symbolic link there is replaced like any other link, its target untouched.
 class FolderSink : public FileSink {
 public:
     FolderSink(const std::filesystem::path& folder, const D88Image& source) : folder_(folder), source_(source) {}

@@ -25,6 +25,10 @@ inline constexpr std::string_view imageBeingReadReason = "it is the image being 
 // Why a file whose extent would not fit the cut buffer is not written.
 inline constexpr std::string_view tooLargeReason = "larger than the cut buffer";
 
+// When the progress lines could not all be written (a full disk, a closed output).
+inline constexpr std::string_view standardOutputFailedText = "error: cannot write standard output\n";
+inline constexpr std::string_view outOfMemoryText = "error: out of memory\n";
+
 // "Usage: PROGRAM [d88file] (DiskNo.)\n"
 std::string usageText(std::string_view program);
 // "cutting ... NAME\n", on standard output.

@@ -3,7 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace d88 {
 
@@ -15,7 +17,8 @@ namespace d88 {
 // - it is renamed over NAME only once whole, so NAME is either the old file or
 //   the whole new one; a symbolic link at NAME is replaced, its target untouched;
 // - an existing file at NAME that the user may not write is left alone, and
-//   the new file keeps the permission bits of the file it replaces.
+//   the new file keeps the access (permission bits and ACL) of the file it
+//   replaces; nothing at NAME is followed to decide that.
 // OutputFile_posix.cpp and OutputFile_windows.cpp hold the two versions.
 class OutputFolder {
 public:
@@ -29,7 +32,17 @@ public:
     std::string replace(const std::string& name, const std::uint8_t* data, std::size_t size);
     const std::filesystem::path& path() const { return path_; }
 
+    // The access a replaced file had: its permission bits and its access ACL
+    // (empty where it had none, or where the system has no ACLs).
+    struct Access {
+        unsigned mode = 0;
+        std::vector<char> acl;
+    };
+
 private:
+    std::string place(int folder, const std::string& name, const std::optional<Access>& keep, const std::uint8_t* data,
+                      std::size_t size, std::string& temporary);
+
     std::filesystem::path path_;
     int handle_ = -1; // the folder, opened on first use where the system has descriptors
 };
@@ -38,6 +51,12 @@ private:
 // Windows) remove the named temporary being written before it ends the way
 // the interruption would have ended it. Call once, before the first file.
 void removeTemporaryOnInterrupt();
+
+// Where the program starts with standard input, output or error closed,
+// opens them on a null device (output on one that fails every write, so a
+// lost log still fails the run), so no file the run opens can take their
+// place. Call first thing.
+void protectStandardDescriptors();
 
 // ".NAME.<16 hex digits>.d88cut-part", random each time.
 std::string temporaryNameFor(const std::string& name);

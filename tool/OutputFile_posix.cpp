@@ -8,13 +8,18 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace d88 {
 namespace {
 
 constexpr int temporaryMode = 0600; // a named temporary is private until complete
 constexpr int namingAttempts = 16;
+constexpr const char* accessAclName = "system.posix_acl_access";
+
+using Access = OutputFolder::Access;
 
 // The named temporary of this run, for the signal handler: written before the
 // name exists on disk, cleared once it is renamed or removed.
@@ -85,10 +90,11 @@ mode_t newFileMode()
     return mode;
 }
 
-// What is at NAME decides whether it may be replaced and the new file's mode:
-// `keep` is set to the permission bits of a regular file being replaced where
-// they differ from a new file's.
-std::string checkTarget(int folder, const std::string& name, std::optional<mode_t>& keep)
+// What is at NAME decides whether it may be replaced and the new file's
+// access: `keep` is set for a regular file being replaced. Nothing at NAME is
+// followed: a symbolic link there is replaced, its target left alone.
+std::string checkTarget(int folder, const std::filesystem::path& folderPath, const std::string& name,
+                        std::optional<Access>& keep)
 {
     struct stat status {};
     if (::fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
@@ -101,16 +107,33 @@ std::string checkTarget(int folder, const std::string& name, std::optional<mode_
         const bool ownWritable = status.st_uid == ::geteuid() && (status.st_mode & S_IWUSR) != 0;
         if (!ownWritable && ::faccessat(folder, name.c_str(), W_OK, AT_EACCESS) != 0)
             return reason(errno);
-        if ((status.st_mode & 0777) != newFileMode())
-            keep = status.st_mode & 0777;
+        Access access{status.st_mode & 0777, {}};
+        const std::string path = (folderPath / name).string();
+        const ssize_t size = ::lgetxattr(path.c_str(), accessAclName, nullptr, 0);
+        if (size > 0) {
+            access.acl.resize(static_cast<std::size_t>(size));
+            const ssize_t got = ::lgetxattr(path.c_str(), accessAclName, access.acl.data(), access.acl.size());
+            access.acl.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        }
+        keep = std::move(access);
     }
     return {};
 }
 
-// The new file's mode: the replaced file's, or what the umask leaves of 0666.
-bool setMode(int fd, const std::optional<mode_t>& keep)
+// Gives the new file the replaced file's access; a new name keeps what its
+// creation gave it (the umask, or the folder's default ACL).
+bool setAccess(int fd, const std::optional<Access>& keep)
 {
-    return !keep || ::fchmod(fd, *keep) == 0;
+    if (!keep)
+        return true;
+    if (!keep->acl.empty()) {
+        if (::fsetxattr(fd, accessAclName, keep->acl.data(), keep->acl.size(), 0) != 0)
+            return false;
+    } else if (::fremovexattr(fd, accessAclName) != 0 && errno != ENODATA && errno != ENOTSUP &&
+               errno != EOPNOTSUPP) {
+        return false;
+    }
+    return ::fchmod(fd, keep->mode) == 0;
 }
 
 // Gives the unnamed file `fd` a fresh temporary name; false when this system
@@ -158,9 +181,23 @@ std::string fail(int folder, const std::string& temporary, int error)
 
 } // namespace
 
+void protectStandardDescriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            // The lowest free descriptor is the one missing.
+            const int opened = ::open(fd == 1 ? "/dev/full" : "/dev/null", O_RDWR);
+            if (opened >= 0 && opened != fd)
+                ::close(opened);
+        }
+}
+
 void removeTemporaryOnInterrupt()
 {
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    // A file grown past the size limit fails with its reason (File too large)
+    // instead of ending the run.
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         // A signal the run was started with ignored (nohup, a background job)
         // stays ignored.
         struct sigaction current {};
@@ -183,23 +220,43 @@ OutputFolder::~OutputFolder()
 
 std::string OutputFolder::replace(const std::string& name, const std::uint8_t* data, std::size_t size)
 {
+#ifdef O_PATH
+    // Only a place to name files in: a folder the user may write but not
+    // read (a drop box) works.
+    constexpr int folderAccess = O_PATH;
+#else
+    constexpr int folderAccess = O_RDONLY;
+#endif
     if (handle_ < 0)
-        handle_ = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        handle_ = ::open(path_.c_str(), folderAccess | O_DIRECTORY | O_CLOEXEC);
     if (handle_ < 0)
         return reason(errno);
     const int folder = handle_;
-    std::optional<mode_t> keep;
-    if (std::string refused = checkTarget(folder, name, keep); !refused.empty())
+    std::optional<Access> keep;
+    if (std::string refused = checkTarget(folder, path_, name, keep); !refused.empty())
         return refused;
-
     std::string temporary;
+    try {
+        return place(folder, name, keep, data, size, temporary);
+    } catch (...) {
+        // Out of memory mid-way: the named temporary goes with the run.
+        if (!temporary.empty())
+            ::unlinkat(folder, temporary.c_str(), 0);
+        clearPending();
+        throw;
+    }
+}
+
+std::string OutputFolder::place(int folder, const std::string& name, const std::optional<Access>& keep,
+                                const std::uint8_t* data, std::size_t size, std::string& temporary)
+{
     Descriptor file;
 #ifdef O_TMPFILE
     // Unnamed until complete, so even a killed run leaves nothing behind; as
     // nothing can open it, it may have its final mode from the start.
     file.fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (file.fd >= 0) {
-        if (!writeAll(file.fd, data, size) || !setMode(file.fd, keep))
+        if (!writeAll(file.fd, data, size) || !setAccess(file.fd, keep))
             return reason(errno);
         int error = 0;
         if (!nameUnnamed(folder, file.fd, name, temporary, error)) {
@@ -215,7 +272,8 @@ std::string OutputFolder::replace(const std::string& name, const std::uint8_t* d
         file.fd = createNamed(folder, name, temporary);
         if (file.fd < 0)
             return reason(errno);
-        if (!writeAll(file.fd, data, size) || !setMode(file.fd, keep.value_or(newFileMode())))
+        const bool accessSet = keep ? setAccess(file.fd, keep) : ::fchmod(file.fd, newFileMode()) == 0;
+        if (!writeAll(file.fd, data, size) || !accessSet)
             return fail(folder, temporary, errno);
     }
     const int closed = ::close(file.fd);

@@ -97,6 +97,9 @@ std::string fail(const std::wstring& temporary, DWORD error)
 
 } // namespace
 
+// Windows starts every console program with its standard handles in place.
+void protectStandardDescriptors() {}
+
 void removeTemporaryOnInterrupt()
 {
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);

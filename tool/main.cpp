@@ -1,11 +1,13 @@
 #include <array>
 #include <cstdint>
 #include <iostream>
+#include <new>
 
 #include "Catalogue.hpp"
 #include "D88Image.hpp"
 #include "Entry.hpp"
 #include "FolderSink.hpp"
+#include "Messages.hpp"
 #include "OutputFile.hpp"
 
 namespace {
@@ -18,8 +20,15 @@ std::array<std::uint8_t, d88::cutBufferSize> cutBuffer{};
 
 int main(int argc, char** argv)
 {
+    d88::protectStandardDescriptors();
     d88::removeTemporaryOnInterrupt();
-    d88::FolderSink currentFolder{".", image};
-    d88::ToolContext context{image, cutBuffer, currentFolder, std::cout, std::cerr};
-    return d88::runTool(argc, argv, context);
+    try {
+        d88::FolderSink currentFolder{".", image};
+        d88::ToolContext context{image, cutBuffer, currentFolder, std::cout, std::cerr};
+        return d88::runTool(argc, argv, context);
+    } catch (const std::bad_alloc&) {
+        // The index and the buffers are bounded, but the system may still refuse them.
+        std::cerr << d88::outOfMemoryText << std::flush;
+        return d88::exitFailure;
+    }
 }
