@@ -9,7 +9,8 @@ seconds=${1:-60}
 
 cmake --workflow --preset fuzz >/dev/null
 build-fuzz/fuzz/make-fuzz-seeds build-fuzz/seeds
-samples=../shared/samples
+# The sample images CMake was configured with, so both use one folder.
+samples=$(sed -n 's/^D88_SAMPLES_DIR:PATH=//p' build-fuzz/CMakeCache.txt)
 
 status=0
 for target in reader cut info; do

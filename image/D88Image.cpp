@@ -2,24 +2,28 @@
 
 #include <algorithm>
 
+#include "SectorAddress.hpp"
 #include "SectorHeader.hpp"
 
 namespace d88 {
 
-bool D88Image::open(const char* path)
+void D88Image::close()
 {
     stream_.close();
     chains_.clear();
     diskCount_ = 0;
     moreDisks_ = false;
-    mediaType_ = -1;
-    if (path == nullptr)
-        return true;
-
-    // A new file starts with no selection, so no read can reach it through
-    // the positions of a disk of the file before.
+    diskOffsets_.fill(0);
+    // No read can reach a new file through the positions of a disk of the last.
     clearSelection();
     trackTable_.fill(0);
+}
+
+bool D88Image::open(const char* path)
+{
+    close();
+    if (path == nullptr)
+        return true;
     if (!stream_.open(path))
         return false;
 
@@ -111,6 +115,33 @@ std::int32_t D88Image::listSectorIds(std::int32_t track, std::uint8_t* buffer, s
         return 0;
     const auto limit = std::min<std::uint32_t>(static_cast<std::uint32_t>(capacity / entrySize), maxRecordsPerWalk);
     return static_cast<std::int32_t>(chains_.list(stream_, *start, limit, buffer)) * entrySize;
+}
+
+std::int32_t D88Image::readExtent(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,
+                                  std::uint8_t* buffer, std::int32_t length, Shortfall* stop)
+{
+    // Outside 0..23 the nominal size would not be a positive 32-bit step.
+    if (length <= 0 || n < 0 || n > largestSizeCode)
+        return 0;
+
+    SectorAddress at{track, c, h, r, n};
+    std::int32_t total = 0;
+    std::int32_t step = sectorSize(n);
+    while (total < length) {
+        if (length - total < step)
+            step = length - total;
+        const std::int32_t placed = readSector(at.track, at.c, at.h, at.r, at.n, buffer + total, step);
+        if (placed < step) {
+            if (stop != nullptr)
+                *stop = Shortfall{at.track, at.c, at.h, at.r, placed, step};
+            return total;
+        }
+        total += step;
+        // The address only moves on after a sector was found, and a found
+        // sector has r, c <= 255 and track < 164, so nothing can overflow.
+        at.advance(firstSector_, lastSector_);
+    }
+    return total;
 }
 
 } // namespace d88

@@ -30,6 +30,8 @@ public:
     // With a path: opens and indexes the file, false only when it cannot be
     // opened. With nullptr: closes the image and returns true.
     [[nodiscard]] bool open(const char* path);
+    // Forgets everything of the last image: its disks, selection and index.
+    void close();
     std::int32_t diskCount() const { return diskCount_; }
     // True when a whole disk header follows the last of the maxDisks indexed.
     bool moreDisksFollow() const { return moreDisks_; }

@@ -128,9 +128,19 @@ TEST_F(ReaderTest, ClosingAndReopeningLeaveNoWayToTheOldDisk)
     disk.tracks[3] = {rec(1, 1, 1, 3, filled(1024, 7))};
     openDisk(disk);
 
-    EXPECT_TRUE(image.open(nullptr));
+    disk.name = "OLD";
+    openDisk(disk);
+    image.close();
     EXPECT_EQ(image.diskCount(), 0);
     EXPECT_EQ(image.mediaType(), -1);
+    EXPECT_STREQ(image.diskName(), "") << "nothing of the last image stays readable";
+    EXPECT_EQ(image.selectedDiskSize(), 0u);
+    EXPECT_EQ(image.diskOffset(0), 0u);
+    EXPECT_FALSE(image.trackPresent(3));
+    EXPECT_FALSE(image.fileId().has_value());
+    openDisk(disk);
+    EXPECT_TRUE(image.open(nullptr)) << "the same close";
+    EXPECT_STREQ(image.diskName(), "");
     EXPECT_EQ(read(3, 1, 1, 1, 3), 0);
     EXPECT_FALSE(image.selectDisk(0));
 
