@@ -71,11 +71,11 @@ std::uint64_t catalogueBytes(DiskKind kind)
 class InPlaceSink : public FileSink {
 public:
     InPlaceSink(fs::path folder, const D88Image&) : folder_(std::move(folder)) {}
-    WriteOutcome write(const std::string& name, const std::uint8_t* data, std::size_t size) override
+    std::error_code write(const std::string& name, const std::uint8_t* data, std::size_t size) override
     {
         std::ofstream file(folder_ / name, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-        return file ? WriteOutcome::written() : WriteOutcome::failed("write failed");
+        return file ? std::error_code() : std::make_error_code(std::errc::io_error);
     }
 
 private:

@@ -6,7 +6,7 @@
 
 #include "Catalogue.hpp"
 #include "D88Image.hpp"
-#include "Messages.hpp"
+#include "FileRead.hpp"
 #include "SectorMap.hpp"
 
 namespace d88::info {
@@ -77,18 +77,14 @@ void reportFiles(D88Image& image, const std::vector<CatalogueFile>& files, std::
                  std::ostream& out)
 {
     for (const CatalogueFile& file : files) {
-        const std::int32_t wanted = file.skip + file.length;
-        const SectorAddress& at = file.start;
-        D88Image::Shortfall stop{};
-        const std::int32_t read = image.readExtent(at.track, at.c, at.h, at.r, at.n, buffer.data(), wanted, &stop);
-        const std::int32_t found = std::clamp(read - file.skip, 0, file.length);
+        // Read as d88cut reads it, so the counts and the stop are the ones its warning names.
+        const FileRead read = readCatalogueFile(image, file, buffer);
         char line[96];
-        std::snprintf(line, sizeof line, "    %-7s %6d of %6d bytes  %s", file.name.c_str(), found, file.length,
-                      read == wanted ? "complete" : "incomplete");
+        std::snprintf(line, sizeof line, "    %-7s %6d of %6d bytes  %s", file.name.c_str(), read.found, file.length,
+                      read.complete ? "complete" : "incomplete");
         out << line;
-        // The same stop sector d88cut's warning names.
-        if (read < wanted)
-            out << " (stops at " << stopText(stop) << ")";
+        if (!read.complete)
+            out << " (stops at " << stopText(read.stop) << ")";
         out << '\n';
     }
 }

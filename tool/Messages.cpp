@@ -1,5 +1,7 @@
 #include "Messages.hpp"
 
+#include "FileRead.hpp"
+
 namespace d88 {
 
 std::string usageText(std::string_view program)
@@ -10,13 +12,6 @@ std::string usageText(std::string_view program)
 std::string progressLine(std::string_view name)
 {
     return "cutting ... " + std::string(name) + "\n";
-}
-
-std::string stopText(const D88Image::Shortfall& stop)
-{
-    return "track " + std::to_string(stop.track) + ", C " + std::to_string(stop.c) + " H " + std::to_string(stop.h) +
-           " R " + std::to_string(stop.r) + ": " + std::to_string(stop.placed) + " of " +
-           std::to_string(stop.requested) + " bytes";
 }
 
 std::string shortfallWarning(std::string_view name, std::int32_t found, std::int32_t length,

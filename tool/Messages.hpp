@@ -20,8 +20,6 @@ inline constexpr std::string_view diskBRecognisedText =
     "Disk B \x82\xF0\x94" "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n";
 
 inline constexpr std::string_view fallbackProgramName = "d88cut";
-// Why an output name that leads to the image itself is not written.
-inline constexpr std::string_view imageBeingReadReason = "it is the image being read";
 // Why a file whose extent would not fit the cut buffer is not written.
 inline constexpr std::string_view tooLargeReason = "larger than the cut buffer";
 
@@ -33,8 +31,6 @@ inline constexpr std::string_view outOfMemoryText = "error: out of memory\n";
 std::string usageText(std::string_view program);
 // "cutting ... NAME\n", on standard output.
 std::string progressLine(std::string_view name);
-// "track T, C c H h R r: P of Q bytes": the read where a file stops short.
-std::string stopText(const D88Image::Shortfall& stop);
 // "warning: NAME: only F of L bytes found (STOP); the rest is zero-filled\n"
 std::string shortfallWarning(std::string_view name, std::int32_t found, std::int32_t length,
                              const D88Image::Shortfall& stop);

@@ -8,7 +8,7 @@
 #include "Entry.hpp"
 #include "FolderSink.hpp"
 #include "Messages.hpp"
-#include "OutputFile.hpp"
+#include "OutputFolder.hpp"
 
 namespace {
 

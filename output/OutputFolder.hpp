@@ -3,9 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
-#include <vector>
+#include <system_error>
+
+#include "FolderSystem.hpp"
 
 namespace d88 {
 
@@ -19,37 +20,32 @@ namespace d88 {
 // - an existing file at NAME that the user may not write is left alone, and
 //   the new file keeps the access (permission bits and ACL) of the file it
 //   replaces; nothing at NAME is followed to decide that.
-// OutputFile_posix.cpp and OutputFile_windows.cpp hold the two versions.
+// The steps are the same everywhere; FolderSystem_*.cpp hold the few calls
+// where the systems differ.
 class OutputFolder {
 public:
-    explicit OutputFolder(std::filesystem::path folder);
+    explicit OutputFolder(std::filesystem::path folder) : path_(std::move(folder)) {}
     ~OutputFolder();
     OutputFolder(const OutputFolder&) = delete;
     OutputFolder& operator=(const OutputFolder&) = delete;
 
-    // Puts `size` bytes under `name`. Returns an empty text when the file is
-    // in place, else the system's reason.
-    std::string replace(const std::string& name, const std::uint8_t* data, std::size_t size);
+    // Puts `size` bytes under `name`; the error says why it is not in place.
+    std::error_code replace(const std::string& name, const std::uint8_t* data, std::size_t size);
     const std::filesystem::path& path() const { return path_; }
 
-    // The access a replaced file had: its permission bits and its access ACL
-    // (empty where it had none, or where the system has no ACLs).
-    struct Access {
-        unsigned mode = 0;
-        std::vector<char> acl;
-    };
-
 private:
-    std::string place(int folder, const std::string& name, const std::optional<Access>& keep, const std::uint8_t* data,
-                      std::size_t size, std::string& temporary);
+    std::error_code write(const system::Folder& folder, const std::string& name, const system::Target& target,
+                          system::Creation creation, const std::uint8_t* data, std::size_t size);
 
     std::filesystem::path path_;
-    int handle_ = -1; // the folder, opened on first use where the system has descriptors
+    system::Folder folder_;
+    bool opened_ = false; // the folder is opened on first use
 };
 
-// Makes an interrupted run (SIGINT, SIGTERM, SIGHUP; Ctrl+C or Ctrl+Break on
-// Windows) remove the named temporary being written before it ends the way
-// the interruption would have ended it. Call once, before the first file.
+// Makes an interrupted run (SIGINT, SIGTERM, SIGHUP, SIGQUIT; Ctrl+C or
+// Ctrl+Break on Windows) remove the named temporary being written before it
+// ends the way the interruption would have ended it, and a file past the size
+// limit fail with its reason. Call once, before the first file.
 void removeTemporaryOnInterrupt();
 
 // Where the program starts with standard input, output or error closed,

@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <random>
 
-#include "OutputFile.hpp"
+#include "OutputFolder.hpp"
 
 namespace d88 {
 

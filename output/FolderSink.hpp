@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "FileSink.hpp"
-#include "OutputFile.hpp"
+#include "OutputFolder.hpp"
 
 namespace d88 {
 
@@ -16,7 +16,7 @@ class D88Image;
 class FolderSink : public FileSink {
 public:
     FolderSink(const std::filesystem::path& folder, const D88Image& source) : folder_(folder), source_(source) {}
-    [[nodiscard]] WriteOutcome write(const std::string& name, const std::uint8_t* data, std::size_t size) override;
+    [[nodiscard]] std::error_code write(const std::string& name, const std::uint8_t* data, std::size_t size) override;
 
 private:
     OutputFolder folder_;

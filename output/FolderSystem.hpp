@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+// The calls of safe output that differ between systems, each small;
+// FolderSystem_posix.cpp and FolderSystem_windows.cpp hold the two versions.
+// OutputFolder puts them together the same way everywhere.
+namespace d88::system {
+
+// A descriptor, or a HANDLE on Windows; -1 when none.
+using Handle = std::intptr_t;
+inline constexpr Handle noHandle = -1;
+
+// The folder files are named in.
+struct Folder {
+    Handle handle = noHandle;
+    std::filesystem::path path;
+};
+std::error_code openFolder(const std::filesystem::path& path, Folder& folder);
+void closeFolder(Folder& folder);
+
+// The access a replaced file had, so the new one ends with exactly that:
+// its permission bits and its access ACL (empty where it had none).
+struct Access {
+    unsigned mode = 0;
+    std::vector<char> acl;
+};
+
+// What is at a name, looked at without following anything there.
+struct Target {
+    bool exists = false;
+    std::optional<Access> keep; // for a regular file being replaced
+};
+// Fails for a folder at the name, and for a file the user may not write
+// (as opening it for writing would).
+std::error_code inspect(const Folder& folder, const std::string& name, Target& target);
+
+// How the new file comes into being: unnamed until complete where the system
+// allows it, else under a fresh exclusive temporary name.
+enum class Creation { unnamed, named };
+struct NewFile {
+    Handle handle = noHandle;
+    std::string temporary; // the name it has, once it has one
+};
+// A new file nothing else can reach. Fails with errc::not_supported where the
+// system cannot make `unnamed` files.
+std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, NewFile& file);
+// Writes some of the bytes; `written` is 0 only with an error.
+std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t size, std::size_t& written);
+// Gives the new file the replaced file's access, or a new file's.
+std::error_code setAccess(Handle file, const std::optional<Access>& keep, Creation creation);
+// Names a complete unnamed file with a fresh temporary name. Fails with
+// errc::not_supported where the system cannot.
+std::error_code nameFile(const Folder& folder, const std::string& name, NewFile& file);
+std::error_code closeFile(NewFile& file);
+// Puts the temporary over `name`, replacing a file or link there.
+std::error_code renameOver(const Folder& folder, const NewFile& file, const std::string& name);
+// Closes and removes what is left of a file that did not get its name.
+void discard(const Folder& folder, NewFile& file);
+
+} // namespace d88::system

@@ -1,0 +1,267 @@
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include "FolderSystem.hpp"
+#include "OutputFolder.hpp"
+
+namespace d88 {
+namespace {
+
+constexpr int temporaryMode = 0600; // a named temporary is private until complete
+constexpr int namingAttempts = 16;
+constexpr const char* accessAclName = "system.posix_acl_access";
+
+// The named temporary of this run, for the signal handler: written before the
+// name exists on disk, cleared once it is renamed or removed.
+volatile std::sig_atomic_t pendingSet = 0;
+int pendingFolder = -1;
+std::array<char, 512> pendingName{};
+
+void setPending(int folder, const std::string& name)
+{
+    if (name.size() >= pendingName.size())
+        return;
+    pendingFolder = folder;
+    std::memcpy(pendingName.data(), name.c_str(), name.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    pendingSet = 1;
+}
+
+void clearPending()
+{
+    pendingSet = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+extern "C" void onInterrupt(int signal)
+{
+    if (pendingSet)
+        ::unlinkat(pendingFolder, pendingName.data(), 0);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+std::error_code lastError(int error = errno) { return {error, std::generic_category()}; }
+
+int fd(system::Handle handle) { return static_cast<int>(handle); }
+
+// The mode a file created now gets: what the umask leaves of 0666.
+mode_t newFileMode()
+{
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return static_cast<mode_t>(0666 & ~mask);
+    }();
+    return mode;
+}
+
+// The access ACL of the file at `path`, empty where it has none.
+std::vector<char> accessAclOf(const std::string& path)
+{
+    std::vector<char> acl;
+    const ssize_t size = ::lgetxattr(path.c_str(), accessAclName, nullptr, 0);
+    if (size > 0) {
+        acl.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::lgetxattr(path.c_str(), accessAclName, acl.data(), acl.size());
+        acl.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    }
+    return acl;
+}
+
+} // namespace
+
+void protectStandardDescriptors()
+{
+    for (int standard = 0; standard <= 2; ++standard)
+        if (::fcntl(standard, F_GETFD) < 0 && errno == EBADF) {
+            // The lowest free descriptor is the one missing.
+            const int opened = ::open(standard == 1 ? "/dev/full" : "/dev/null", O_RDWR);
+            if (opened >= 0 && opened != standard)
+                ::close(opened);
+        }
+}
+
+void removeTemporaryOnInterrupt()
+{
+    // A file grown past the size limit fails with its reason (File too large)
+    // instead of ending the run.
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+        // A signal the run was started with ignored (nohup, a background job)
+        // stays ignored.
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+namespace system {
+
+std::error_code openFolder(const std::filesystem::path& path, Folder& folder)
+{
+#ifdef O_PATH
+    // Only a place to name files in: a folder the user may write but not
+    // read (a drop box) works.
+    constexpr int access = O_PATH;
+#else
+    constexpr int access = O_RDONLY;
+#endif
+    const int opened = ::open(path.c_str(), access | O_DIRECTORY | O_CLOEXEC);
+    if (opened < 0)
+        return lastError();
+    folder = Folder{opened, path};
+    return {};
+}
+
+void closeFolder(Folder& folder)
+{
+    if (folder.handle != noHandle)
+        ::close(fd(folder.handle));
+    folder.handle = noHandle;
+}
+
+std::error_code inspect(const Folder& folder, const std::string& name, Target& target)
+{
+    struct stat status {};
+    if (::fstatat(fd(folder.handle), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? std::error_code() : lastError();
+    target.exists = true;
+    if (S_ISDIR(status.st_mode))
+        return std::make_error_code(std::errc::is_a_directory);
+    if (S_ISREG(status.st_mode)) {
+        // Refused where a plain open for writing would refuse it; the owner
+        // with the write bit set needs no asking.
+        const bool ownWritable = status.st_uid == ::geteuid() && (status.st_mode & S_IWUSR) != 0;
+        if (!ownWritable && ::faccessat(fd(folder.handle), name.c_str(), W_OK, AT_EACCESS) != 0)
+            return lastError();
+        target.keep = Access{status.st_mode & 0777, accessAclOf((folder.path / name).string())};
+    }
+    return {};
+}
+
+std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, NewFile& file)
+{
+    if (creation == Creation::unnamed) {
+#ifdef O_TMPFILE
+        // Unnamed until complete, so even a killed run leaves nothing behind;
+        // as nothing can open it, it may have its final mode from the start.
+        const int opened = ::openat(fd(folder.handle), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (opened >= 0) {
+            file.handle = opened;
+            return {};
+        }
+#endif
+        // Any failure here is the named temporary's to report.
+        return std::make_error_code(std::errc::not_supported);
+    }
+    for (int attempt = 0; attempt < namingAttempts; ++attempt) {
+        file.temporary = temporaryNameFor(name);
+        setPending(fd(folder.handle), file.temporary);
+        const int opened = ::openat(fd(folder.handle), file.temporary.c_str(),
+                                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, temporaryMode);
+        if (opened >= 0) {
+            file.handle = opened;
+            return {};
+        }
+        const int error = errno;
+        clearPending();
+        file.temporary.clear();
+        if (error != EEXIST)
+            return lastError(error);
+    }
+    return std::make_error_code(std::errc::file_exists);
+}
+
+std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t size, std::size_t& written)
+{
+    written = 0;
+    for (;;) {
+        const ssize_t done = ::write(fd(file), data, size);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done < 0)
+            return lastError();
+        written = static_cast<std::size_t>(done);
+        return {};
+    }
+}
+
+std::error_code setAccess(Handle file, const std::optional<Access>& keep, Creation creation)
+{
+    if (!keep) {
+        // An unnamed file has what its creation gave it (the umask, or the
+        // folder's default ACL); a named temporary is private until now.
+        if (creation == Creation::named && ::fchmod(fd(file), newFileMode()) != 0)
+            return lastError();
+        return {};
+    }
+    if (!keep->acl.empty()) {
+        if (::fsetxattr(fd(file), accessAclName, keep->acl.data(), keep->acl.size(), 0) != 0)
+            return lastError();
+    } else if (::fremovexattr(fd(file), accessAclName) != 0 && errno != ENODATA && errno != ENOTSUP &&
+               errno != EOPNOTSUPP) {
+        return lastError();
+    }
+    return ::fchmod(fd(file), keep->mode) == 0 ? std::error_code() : lastError();
+}
+
+std::error_code nameFile(const Folder& folder, const std::string& name, NewFile& file)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd(file.handle));
+    for (int attempt = 0; attempt < namingAttempts; ++attempt) {
+        file.temporary = temporaryNameFor(name);
+        setPending(fd(folder.handle), file.temporary);
+        if (::linkat(AT_FDCWD, self.c_str(), fd(folder.handle), file.temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return {};
+        const int error = errno;
+        clearPending();
+        file.temporary.clear();
+        // No /proc to name it through: a named temporary it has to be.
+        if (error == ENOENT || error == EPERM || error == EXDEV)
+            return std::make_error_code(std::errc::not_supported);
+        if (error != EEXIST)
+            return lastError(error);
+    }
+    return std::make_error_code(std::errc::file_exists);
+}
+
+std::error_code closeFile(NewFile& file)
+{
+    const int closed = ::close(fd(file.handle));
+    file.handle = noHandle;
+    return closed == 0 ? std::error_code() : lastError();
+}
+
+std::error_code renameOver(const Folder& folder, const NewFile& file, const std::string& name)
+{
+    if (::renameat(fd(folder.handle), file.temporary.c_str(), fd(folder.handle), name.c_str()) != 0)
+        return lastError();
+    clearPending();
+    return {};
+}
+
+void discard(const Folder& folder, NewFile& file)
+{
+    if (file.handle != noHandle)
+        ::close(fd(file.handle));
+    file.handle = noHandle;
+    if (!file.temporary.empty())
+        ::unlinkat(fd(folder.handle), file.temporary.c_str(), 0);
+    file.temporary.clear();
+    clearPending();
+}
+
+} // namespace system
+} // namespace d88

@@ -1,0 +1,208 @@
+#include <windows.h>
+
+#include <array>
+#include <atomic>
+#include <cstring>
+
+#include "FolderSystem.hpp"
+#include "OutputFolder.hpp"
+
+namespace d88 {
+namespace {
+
+constexpr int namingAttempts = 16;
+// Another process replacing the same name at the same moment makes a replace
+// fail for an instant with a sharing error; it is tried again for a while.
+constexpr int replaceAttempts = 50;
+constexpr DWORD replacePauseMs = 10;
+
+// The temporary being written, for the console handler, which runs on a
+// thread of its own: set before the file exists, cleared once it is renamed
+// or removed.
+std::atomic<bool> pendingSet{false};
+std::array<wchar_t, 1024> pendingPath{};
+
+BOOL WINAPI onConsoleEvent(DWORD event)
+{
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+        if (pendingSet.exchange(false))
+            ::DeleteFileW(pendingPath.data());
+    }
+    return FALSE; // and then the default: the process ends as Ctrl+C ends it
+}
+
+void setPending(const std::wstring& path)
+{
+    if (path.size() >= pendingPath.size())
+        return;
+    std::memcpy(pendingPath.data(), path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+    pendingSet = true;
+}
+
+// Windows' own texts, without the closing full stop and line end they carry.
+class WindowsCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "windows"; }
+    std::string message(int code) const override
+    {
+        std::string text = std::system_category().message(code);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.' || text.back() == ' '))
+            text.pop_back();
+        return text;
+    }
+};
+
+// The failures that have a C library counterpart read as on other systems.
+std::error_code windowsError(DWORD error)
+{
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return std::make_error_code(std::errc::permission_denied);
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return std::make_error_code(std::errc::no_space_on_device);
+    case ERROR_WRITE_PROTECT:
+        return std::make_error_code(std::errc::read_only_file_system);
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return std::make_error_code(std::errc::file_exists);
+    default:
+        break;
+    }
+    static const WindowsCategory category;
+    return {static_cast<int>(error), category};
+}
+
+std::error_code lastError() { return windowsError(::GetLastError()); }
+
+HANDLE handleOf(system::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
+
+std::wstring temporaryPath(const system::Folder& folder, const system::NewFile& file)
+{
+    return (folder.path / file.temporary).wstring();
+}
+
+} // namespace
+
+// Windows starts every console program with its standard handles in place.
+void protectStandardDescriptors() {}
+
+void removeTemporaryOnInterrupt()
+{
+    ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+}
+
+namespace system {
+
+std::error_code openFolder(const std::filesystem::path& path, Folder& folder)
+{
+    folder = Folder{noHandle, path}; // named through its path
+    return {};
+}
+
+void closeFolder(Folder&) {}
+
+std::error_code inspect(const Folder& folder, const std::string& name, Target& target)
+{
+    const DWORD attributes = ::GetFileAttributesW((folder.path / name).wstring().c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return {};
+    target.exists = true;
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !link)
+        return std::make_error_code(std::errc::is_a_directory);
+    // A read-only file is refused as opening it for writing would refuse it;
+    // a new file has no permissions to carry over.
+    if ((attributes & FILE_ATTRIBUTE_READONLY) && !link)
+        return std::make_error_code(std::errc::permission_denied);
+    return {};
+}
+
+std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, NewFile& file)
+{
+    if (creation == Creation::unnamed)
+        return std::make_error_code(std::errc::not_supported);
+    for (int attempt = 0; attempt < namingAttempts; ++attempt) {
+        file.temporary = temporaryNameFor(name);
+        const std::wstring path = temporaryPath(folder, file);
+        setPending(path);
+        // CREATE_NEW fails on anything already at the name, a link included;
+        // sharing delete lets the console handler remove it while it is open.
+        const HANDLE created =
+            ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                          nullptr);
+        if (created != INVALID_HANDLE_VALUE) {
+            file.handle = reinterpret_cast<Handle>(created);
+            return {};
+        }
+        const DWORD error = ::GetLastError();
+        pendingSet = false;
+        file.temporary.clear();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return windowsError(error);
+    }
+    return std::make_error_code(std::errc::file_exists);
+}
+
+std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t size, std::size_t& written)
+{
+    const DWORD chunk = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));
+    DWORD done = 0;
+    written = 0;
+    if (!::WriteFile(handleOf(file), data, chunk, &done, nullptr))
+        return lastError();
+    written = done;
+    return {};
+}
+
+std::error_code setAccess(Handle, const std::optional<Access>&, Creation)
+{
+    return {};
+}
+
+std::error_code nameFile(const Folder&, const std::string&, NewFile&)
+{
+    return std::make_error_code(std::errc::not_supported);
+}
+
+std::error_code closeFile(NewFile& file)
+{
+    const BOOL closed = ::CloseHandle(handleOf(file.handle));
+    file.handle = noHandle;
+    return closed ? std::error_code() : lastError();
+}
+
+std::error_code renameOver(const Folder& folder, const NewFile& file, const std::string& name)
+{
+    const std::wstring from = temporaryPath(folder, file);
+    const std::wstring to = (folder.path / name).wstring();
+    // Replaces a file or a symbolic link at the name; a link's target is untouched.
+    for (int attempt = 1; !::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING); ++attempt) {
+        const DWORD error = ::GetLastError();
+        const bool passing = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!passing || attempt == replaceAttempts)
+            return windowsError(error);
+        ::Sleep(replacePauseMs);
+    }
+    pendingSet = false;
+    return {};
+}
+
+void discard(const Folder& folder, NewFile& file)
+{
+    if (file.handle != noHandle)
+        ::CloseHandle(handleOf(file.handle));
+    file.handle = noHandle;
+    if (!file.temporary.empty())
+        ::DeleteFileW(temporaryPath(folder, file).c_str());
+    file.temporary.clear();
+    pendingSet = false;
+}
+
+} // namespace system
+} // namespace d88

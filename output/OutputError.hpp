@@ -1,0 +1,18 @@
+#pragma once
+
+#include <system_error>
+
+namespace d88 {
+
+// Why a file is not written where the system itself gave no reason.
+enum class OutputError {
+    imageBeingRead = 1, // the name is the image the run reads
+};
+
+const std::error_category& outputCategory();
+std::error_code make_error_code(OutputError error);
+
+} // namespace d88
+
+template <>
+struct std::is_error_code_enum<d88::OutputError> : std::true_type {};
