@@ -122,7 +122,7 @@ void lookup(benchmark::State& state)
         state.SkipWithError("cannot open the chain image");
     std::vector<std::uint8_t> sector(1024);
     for (auto _ : state)
-        if (reader.readSector(0, 0, 0, 1, 3, sector.data(), 1024) != 1024)
+        if (reader.readSector(SectorAddress{0, 0, 0, 1, 3}, sector) != 1024)
             state.SkipWithError("sector not found");
     state.SetItemsProcessed(state.iterations());
 }
@@ -147,9 +147,8 @@ void distinctWalks(benchmark::State& state)
                 continue;
             reader.setSectorRange(setFirstSector, setLastSector);
             for (const CatalogueFile& file : catalogueFor(DiskKind::diskB)) {
-                const SectorAddress& at = file.start;
-                benchmark::DoNotOptimize(reader.readExtent(at.track, at.c, at.h, at.r, at.n, cutBuffer.data(),
-                                                           file.skip + file.length));
+                const auto wanted = static_cast<std::size_t>(file.skip + file.length);
+                benchmark::DoNotOptimize(reader.readExtent(file.start, std::span(cutBuffer).first(wanted)));
             }
         }
         state.counters["headers read"] = static_cast<double>(reader.headersRead());

@@ -1,6 +1,8 @@
 #include "D88Image.hpp"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "SectorAddress.hpp"
 #include "SectorHeader.hpp"
@@ -93,44 +95,56 @@ std::optional<std::uint64_t> D88Image::trackStart(std::int32_t track) const
     return static_cast<std::uint64_t>(selectedDiskOffset_) + entry;
 }
 
-std::int32_t D88Image::readSector(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,
-                                  std::uint8_t* buffer, std::int32_t capacity)
+namespace {
+
+// Spans longer than any count the reader returns are read as this long.
+std::int32_t clampedSize(std::span<const std::uint8_t> buffer)
 {
-    const auto start = trackStart(track);
-    const auto identity = packIdentity(c, h, r, n);
-    if (!start || !identity || capacity < 0)
+    return static_cast<std::int32_t>(std::min<std::size_t>(buffer.size(), INT32_MAX));
+}
+
+} // namespace
+
+std::int32_t D88Image::readSector(const SectorAddress& at, std::span<std::uint8_t> buffer)
+{
+    const auto start = trackStart(at.track);
+    const auto identity = packIdentity(at.c, at.h, at.r, at.n);
+    if (!start || !identity)
         return 0;
     const auto record = chains_.find(stream_, *start, *identity);
     if (!record)
         return 0;
-    const auto wanted = std::min<std::int32_t>(record->dataLength, capacity);
-    return static_cast<std::int32_t>(stream_.readAt(record->dataPosition, buffer, static_cast<std::size_t>(wanted)));
+    const auto wanted = std::min<std::int32_t>(record->dataLength, clampedSize(buffer));
+    return static_cast<std::int32_t>(
+        stream_.readAt(record->dataPosition, buffer.data(), static_cast<std::size_t>(wanted)));
 }
 
-std::int32_t D88Image::listSectorIds(std::int32_t track, std::uint8_t* buffer, std::int32_t capacity)
+std::int32_t D88Image::listSectorIds(std::int32_t track, std::span<std::uint8_t> buffer)
 {
     constexpr std::int32_t entrySize = 4;
     const auto start = trackStart(track);
-    if (!start || capacity < entrySize)
+    if (!start || clampedSize(buffer) < entrySize)
         return 0;
-    const auto limit = std::min<std::uint32_t>(static_cast<std::uint32_t>(capacity / entrySize), maxRecordsPerWalk);
-    return static_cast<std::int32_t>(chains_.list(stream_, *start, limit, buffer)) * entrySize;
+    const auto limit =
+        std::min<std::uint32_t>(static_cast<std::uint32_t>(clampedSize(buffer) / entrySize), maxRecordsPerWalk);
+    return static_cast<std::int32_t>(chains_.list(stream_, *start, limit, buffer.data())) * entrySize;
 }
 
-std::int32_t D88Image::readExtent(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,
-                                  std::uint8_t* buffer, std::int32_t length, Shortfall* stop)
+std::int32_t D88Image::readExtent(const SectorAddress& start, std::span<std::uint8_t> buffer, Shortfall* stop)
 {
+    const std::int32_t length = clampedSize(buffer);
     // Outside 0..23 the nominal size would not be a positive 32-bit step.
-    if (length <= 0 || n < 0 || n > largestSizeCode)
+    if (length <= 0 || start.n < 0 || start.n > largestSizeCode)
         return 0;
 
-    SectorAddress at{track, c, h, r, n};
+    SectorAddress at = start;
     std::int32_t total = 0;
-    std::int32_t step = sectorSize(n);
+    std::int32_t step = sectorSize(at.n);
     while (total < length) {
         if (length - total < step)
             step = length - total;
-        const std::int32_t placed = readSector(at.track, at.c, at.h, at.r, at.n, buffer + total, step);
+        const auto sector = buffer.subspan(static_cast<std::size_t>(total), static_cast<std::size_t>(step));
+        const std::int32_t placed = readSector(at, sector);
         if (placed < step) {
             if (stop != nullptr)
                 *stop = Shortfall{at.track, at.c, at.h, at.r, placed, step};

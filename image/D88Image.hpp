@@ -3,9 +3,11 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 #include "DiskHeader.hpp"
 #include "ImageStream.hpp"
+#include "SectorAddress.hpp"
 #include "SectorHeader.hpp"
 #include "ChainIndex.hpp"
 
@@ -40,11 +42,11 @@ public:
     std::int32_t mediaType() const { return mediaType_; }
     void setSectorRange(std::int32_t first, std::int32_t last);
 
-    // Bytes placed in `buffer` (at most `capacity`); 0 when the sector is not found.
-    [[nodiscard]] std::int32_t readSector(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
-                                          std::int32_t n, std::uint8_t* buffer, std::int32_t capacity);
+    // Bytes placed at the start of `buffer` (at most its size); 0 when the
+    // sector is not found on the address's track.
+    [[nodiscard]] std::int32_t readSector(const SectorAddress& at, std::span<std::uint8_t> buffer);
     // Writes C, H, R, N of each record of the track; returns the bytes written.
-    [[nodiscard]] std::int32_t listSectorIds(std::int32_t track, std::uint8_t* buffer, std::int32_t capacity);
+    [[nodiscard]] std::int32_t listSectorIds(std::int32_t track, std::span<std::uint8_t> buffer);
 
     // Where an extent stopped short: the address of the read that did not
     // deliver its whole request, what it placed and what it asked for.
@@ -53,10 +55,10 @@ public:
         std::int32_t placed;
         std::int32_t requested;
     };
-    // Reads a run of consecutive sectors across tracks; returns the bytes read
-    // in full. `stop`, when given, receives where a short extent stopped.
-    [[nodiscard]] std::int32_t readExtent(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r,
-                                          std::int32_t n, std::uint8_t* buffer, std::int32_t length,
+    // Fills `buffer` with a run of consecutive sectors from `start` across
+    // tracks; returns the bytes read in full. `stop`, when given, receives
+    // where a short extent stopped.
+    [[nodiscard]] std::int32_t readExtent(const SectorAddress& start, std::span<std::uint8_t> buffer,
                                           Shortfall* stop = nullptr);
 
     // Where each indexed disk starts in the file (0 for an index out of range).

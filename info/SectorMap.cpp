@@ -69,7 +69,7 @@ void SectorMap::print(D88Image& image, std::ostream& out) const
     for (std::int32_t track = 0; track < D88Image::trackCount; ++track) {
         if (!image.trackPresent(track))
             continue;
-        const std::int32_t listed = image.listSectorIds(track, ids.data(), static_cast<std::int32_t>(ids.size()));
+        const std::int32_t listed = image.listSectorIds(track, ids);
         const SectorAddress expected = SectorAddress::onTrack(track, 0, sizeCode1024);
         char head[48];
         std::snprintf(head, sizeof head, "    track %3d (C %2d, H %d):", track, expected.c, expected.h);

@@ -13,8 +13,8 @@ FileRead readCatalogueFile(D88Image& image, const CatalogueFile& file, std::span
         return read;
     const std::int32_t wanted = file.skip + file.length;
     std::fill_n(buffer.begin(), wanted, std::uint8_t{0});
-    const SectorAddress& at = file.start;
-    const std::int32_t placed = image.readExtent(at.track, at.c, at.h, at.r, at.n, buffer.data(), wanted, &read.stop);
+    const std::int32_t placed =
+        image.readExtent(file.start, buffer.first(static_cast<std::size_t>(wanted)), &read.stop);
     read.found = std::clamp(placed - file.skip, 0, file.length);
     read.complete = placed == wanted;
     return read;

@@ -32,7 +32,8 @@ Identification identify(D88Image& image, std::span<std::uint8_t> buffer, int dis
     using S = IdentifyingSector;
     const auto capacity = static_cast<std::int32_t>(std::min<std::size_t>(buffer.size(), S::capacity));
     Identification result;
-    result.placed = image.readSector(S::track, S::c, S::h, S::r, S::n, buffer.data(), capacity);
+    result.placed = image.readSector(SectorAddress{S::track, S::c, S::h, S::r, S::n},
+                                     buffer.first(static_cast<std::size_t>(capacity)));
     result.kind = classify(buffer, result.placed, diskNumber);
     return result;
 }

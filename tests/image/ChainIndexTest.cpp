@@ -79,7 +79,7 @@ TEST(ChainIndexTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
             for (const int track : tracksInOrder(order))
                 for (int r = 1; r <= 10; ++r) {
                     std::array<std::uint8_t, 16> got{}, want{};
-                    const auto count = image.readSector(track, 0, 0, r, 3, got.data(), 16);
+                    const auto count = image.readSector(SectorAddress{track, 0, 0, r, 3}, std::span(got.data(), 16));
                     ASSERT_EQ(count, reference.readSector(track, 0, 0, r, 3, want.data(), 16))
                         << "track " << track << " R " << r << ", order " << order << ", block " << limits.blockSize;
                     EXPECT_EQ(got, want);
@@ -114,9 +114,9 @@ TEST(ChainIndexTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
             std::array<std::uint8_t, 4> data{};
             for (const int track : {firstTrack, 1 - firstTrack}) {
                 const std::int32_t beyondTrack0 = track == 0 ? 0 : 4;
-                EXPECT_EQ(image.readSector(track, 9, 9, 1, 3, data.data(), 4), 4) << track;
-                EXPECT_EQ(image.readSector(track, 9, 9, 2, 3, data.data(), 4), beyondTrack0) << track;
-                EXPECT_EQ(image.readSector(track, 9, 9, 3, 3, data.data(), 4), beyondTrack0) << track;
+                EXPECT_EQ(image.readSector(SectorAddress{track, 9, 9, 1, 3}, std::span(data.data(), 4)), 4) << track;
+                EXPECT_EQ(image.readSector(SectorAddress{track, 9, 9, 2, 3}, std::span(data.data(), 4)), beyondTrack0) << track;
+                EXPECT_EQ(image.readSector(SectorAddress{track, 9, 9, 3, 3}, std::span(data.data(), 4)), beyondTrack0) << track;
             }
         }
 }

@@ -39,7 +39,7 @@ protected:
 TEST_F(ExtentTest, CrossesSectorsHeadsAndCylinders)
 {
     openDisk(setDisk('A', Signature::none));
-    ASSERT_EQ(image.readExtent(1, 0, 1, 1, 3, buffer.data(), 32768), 32768);
+    ASSERT_EQ(image.readExtent(SectorAddress{1, 0, 1, 1, 3}, std::span(buffer.data(), 32768)), 32768);
     std::vector<std::pair<int, int>> order;
     for (int track = 1; track <= 6; ++track)
         for (int r = 1; r <= 5; ++r)
@@ -58,7 +58,7 @@ TEST_F(ExtentTest, CrossesSectorsHeadsAndCylinders)
 TEST_F(ExtentTest, LastSectorContributesOnlyTheBytesStillWanted)
 {
     openDisk(setDisk('A', Signature::none));
-    ASSERT_EQ(image.readExtent(8, 4, 0, 2, 3, buffer.data(), 1500), 1500);
+    ASSERT_EQ(image.readExtent(SectorAddress{8, 4, 0, 2, 3}, std::span(buffer.data(), 1500)), 1500);
     const auto expected = sectors({{8, 2}, {8, 3}});
     EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + 1500, buffer.begin()));
     EXPECT_EQ(buffer[1500], 0xEE);
@@ -70,8 +70,8 @@ TEST_F(ExtentTest, StartBeyondTheLastSectorNumberNeverChangesTrack)
     for (std::uint8_t r = 6; r <= 8; ++r)
         disk.tracks[3].push_back(Record{1, 1, r, 3, stampedSector('A', 3, r), {}, {}});
     openDisk(disk);
-    EXPECT_EQ(image.readExtent(3, 1, 1, 6, 3, buffer.data(), 3 * 1024), 3 * 1024);
-    EXPECT_EQ(image.readExtent(3, 1, 1, 6, 3, buffer.data(), 5 * 1024), 3 * 1024);
+    EXPECT_EQ(image.readExtent(SectorAddress{3, 1, 1, 6, 3}, std::span(buffer.data(), 3 * 1024)), 3 * 1024);
+    EXPECT_EQ(image.readExtent(SectorAddress{3, 1, 1, 6, 3}, std::span(buffer.data(), 5 * 1024)), 3 * 1024);
     const auto expected = sectors({{3, 6}, {3, 7}, {3, 8}});
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin()));
 }
@@ -84,22 +84,21 @@ TEST_F(ExtentTest, MissingOrShortSectorEndsTheExtent)
     track12.erase(track12.begin() + 1); // R 2 missing
     openDisk(disk);
 
-    EXPECT_EQ(image.readExtent(10, 5, 0, 1, 3, buffer.data(), 5 * 1024), 2 * 1024);
+    EXPECT_EQ(image.readExtent(SectorAddress{10, 5, 0, 1, 3}, std::span(buffer.data(), 5 * 1024)), 2 * 1024);
     // The short sector's bytes lie beyond the returned count.
     const auto shortSector = stampedSector('A', 10, 3);
     EXPECT_TRUE(std::equal(shortSector.begin(), shortSector.begin() + 600, buffer.begin() + 2048));
     EXPECT_EQ(buffer[2048 + 600], 0xEE);
 
-    EXPECT_EQ(image.readExtent(11, 5, 1, 5, 3, buffer.data(), 4 * 1024), 2 * 1024);
+    EXPECT_EQ(image.readExtent(SectorAddress{11, 5, 1, 5, 3}, std::span(buffer.data(), 4 * 1024)), 2 * 1024);
 }
 
 TEST_F(ExtentTest, RefusesEmptyLengthsAndUnusableSizeCodes)
 {
     openDisk(setDisk('A', Signature::none));
-    EXPECT_EQ(image.readExtent(1, 0, 1, 1, 3, buffer.data(), 0), 0);
-    EXPECT_EQ(image.readExtent(1, 0, 1, 1, 3, buffer.data(), -1), 0);
-    EXPECT_EQ(image.readExtent(1, 0, 1, 1, -1, buffer.data(), 1024), 0);
-    EXPECT_EQ(image.readExtent(1, 0, 1, 1, 24, buffer.data(), 1024), 0);
+    EXPECT_EQ(image.readExtent(SectorAddress{1, 0, 1, 1, 3}, std::span(buffer.data(), 0)), 0);
+    EXPECT_EQ(image.readExtent(SectorAddress{1, 0, 1, 1, -1}, std::span(buffer.data(), 1024)), 0);
+    EXPECT_EQ(image.readExtent(SectorAddress{1, 0, 1, 1, 24}, std::span(buffer.data(), 1024)), 0);
     EXPECT_EQ(buffer[0], 0xEE);
 }
 
@@ -107,7 +106,7 @@ TEST_F(ExtentTest, SectorRangeDecidesWhereATrackEnds)
 {
     openDisk(setDisk('A', Signature::none));
     image.setSectorRange(2, 3);
-    ASSERT_EQ(image.readExtent(4, 2, 0, 2, 3, buffer.data(), 4 * 1024), 4 * 1024);
+    ASSERT_EQ(image.readExtent(SectorAddress{4, 2, 0, 2, 3}, std::span(buffer.data(), 4 * 1024)), 4 * 1024);
     const auto expected = sectors({{4, 2}, {4, 3}, {5, 2}, {5, 3}});
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), buffer.begin()));
 }

@@ -40,9 +40,9 @@ protected:
         return image;
     }
     std::int32_t read(std::int32_t track, std::int32_t c, std::int32_t h, std::int32_t r, std::int32_t n,
-                      std::int32_t capacity = 4096)
+                      std::size_t capacity = 4096)
     {
-        return image.readSector(track, c, h, r, n, buffer.data(), capacity);
+        return image.readSector(SectorAddress{track, c, h, r, n}, std::span(buffer).first(capacity));
     }
 
     test::TempDir dir;
@@ -118,7 +118,7 @@ TEST_F(ReaderTest, SelectionLoadsNameAndMediaTypeAndFailsCleanly)
     EXPECT_STREQ(image.diskName(), "");
     EXPECT_EQ(read(3, 1, 1, 1, 3), 0);
     std::array<std::uint8_t, 64> ids{};
-    EXPECT_EQ(image.listSectorIds(3, ids.data(), 64), 0);
+    EXPECT_EQ(image.listSectorIds(3, std::span(ids.data(), 64)), 0);
 }
 
 TEST_F(ReaderTest, ClosingAndReopeningLeaveNoWayToTheOldDisk)
@@ -202,7 +202,6 @@ TEST_F(ReaderTest, CapacityCutsTheCopy)
     EXPECT_EQ(buffer[99], 0x5A);
     EXPECT_EQ(buffer[100], 0x00);
     EXPECT_EQ(read(2, 1, 0, 1, 3, 0), 0);
-    EXPECT_EQ(read(2, 1, 0, 1, 3, -5), 0);
     EXPECT_EQ(read(2, 1, 0, 2, 3), 0) << "a record without data yields nothing";
 }
 
@@ -245,7 +244,7 @@ TEST_F(ReaderTest, NeverReportsBytesPastTheEndOfTheFile)
     ASSERT_TRUE(image.selectDisk(0));
     EXPECT_EQ(read(0, 0, 0, 2, 3), 0);
     std::array<std::uint8_t, 64> ids{};
-    EXPECT_EQ(image.listSectorIds(0, ids.data(), 64), 4);
+    EXPECT_EQ(image.listSectorIds(0, std::span(ids.data(), 64)), 4);
 }
 
 TEST_F(ReaderTest, ListsSectorIdsInTrackOrder)
@@ -258,13 +257,13 @@ TEST_F(ReaderTest, ListsSectorIdsInTrackOrder)
     openDisk(disk);
 
     std::array<std::uint8_t, 64> ids{};
-    ASSERT_EQ(image.listSectorIds(7, ids.data(), 64), 20);
+    ASSERT_EQ(image.listSectorIds(7, std::span(ids.data(), 64)), 20);
     const std::array<std::uint8_t, 20> expected{3, 1, 3, 3, 3, 1, 1, 3, 3, 1, 5, 3, 3, 1, 2, 3, 3, 1, 4, 3};
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), ids.begin()));
-    EXPECT_EQ(image.listSectorIds(7, ids.data(), 8), 8);
-    EXPECT_EQ(image.listSectorIds(7, ids.data(), 3), 0);
-    EXPECT_EQ(image.listSectorIds(8, ids.data(), 64), 12);
-    EXPECT_EQ(image.listSectorIds(9, ids.data(), 64), 0);
+    EXPECT_EQ(image.listSectorIds(7, std::span(ids.data(), 8)), 8);
+    EXPECT_EQ(image.listSectorIds(7, std::span(ids.data(), 3)), 0);
+    EXPECT_EQ(image.listSectorIds(8, std::span(ids.data(), 64)), 12);
+    EXPECT_EQ(image.listSectorIds(9, std::span(ids.data(), 64)), 0);
 }
 
 } // namespace
@@ -291,7 +290,7 @@ TEST_F(ReaderTest, AWalkReachesAtMost65535Records)
     EXPECT_EQ(read(0, 0, 0, 2, 3), 0) << "past the 65,535th record nothing is found";
 
     std::vector<std::uint8_t> ids(4 * 65536 + 4);
-    EXPECT_EQ(image.listSectorIds(0, ids.data(), static_cast<std::int32_t>(ids.size())), 4 * 65535);
+    EXPECT_EQ(image.listSectorIds(0, std::span(ids.data(), ids.size())), 4 * 65535);
     EXPECT_EQ(ids[4 * 65534 + 2], 1);
 }
 

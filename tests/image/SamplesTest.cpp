@@ -37,12 +37,12 @@ TEST_F(SamplesTest, CleanImageHoldsSixteenSectorsOnEveryTrack)
         if (!image.trackPresent(track))
             continue;
         ++present;
-        ASSERT_EQ(image.listSectorIds(track, buffer.data(), 1024), 64) << "track " << track;
+        ASSERT_EQ(image.listSectorIds(track, std::span(buffer.data(), 1024)), 64) << "track " << track;
         for (int i = 0; i < 16; ++i) {
             EXPECT_EQ(buffer[4 * i + 0], track >> 1);
             EXPECT_EQ(buffer[4 * i + 1], track & 1);
             EXPECT_EQ(buffer[4 * i + 3], 1);
-            EXPECT_EQ(image.readSector(track, track >> 1, track & 1, buffer[4 * i + 2], 1, buffer.data() + 1024, 4096),
+            EXPECT_EQ(image.readSector(SectorAddress{track, track >> 1, track & 1, buffer[4 * i + 2], 1}, std::span(buffer.data() + 1024, static_cast<std::size_t>(4096))),
                       256);
         }
     }
@@ -50,7 +50,7 @@ TEST_F(SamplesTest, CleanImageHoldsSixteenSectorsOnEveryTrack)
     image.setSectorRange(1, 16);
     std::vector<std::uint8_t> whole(80 * 16 * 256);
     const auto length = static_cast<std::int32_t>(whole.size());
-    EXPECT_EQ(image.readExtent(0, 0, 0, 1, 1, whole.data(), length), length);
+    EXPECT_EQ(image.readExtent(SectorAddress{0, 0, 0, 1, 1}, std::span(whole.data(), length)), length);
 }
 
 TEST_F(SamplesTest, ShortLastTrackHoldsOneRecord)
@@ -58,9 +58,9 @@ TEST_F(SamplesTest, ShortLastTrackHoldsOneRecord)
     ASSERT_TRUE(image.open(sample("short-last-track-2d-256.d88").c_str()));
     ASSERT_EQ(image.diskCount(), 1);
     ASSERT_TRUE(image.selectDisk(0));
-    EXPECT_EQ(image.listSectorIds(79, buffer.data(), 1024), 4);
-    EXPECT_EQ(image.readSector(79, 39, 1, 1, 1, buffer.data(), 4096), 256);
-    EXPECT_EQ(image.readSector(79, 39, 1, 2, 1, buffer.data(), 4096), 0);
+    EXPECT_EQ(image.listSectorIds(79, std::span(buffer.data(), 1024)), 4);
+    EXPECT_EQ(image.readSector(SectorAddress{79, 39, 1, 1, 1}, std::span(buffer.data(), 4096)), 256);
+    EXPECT_EQ(image.readSector(SectorAddress{79, 39, 1, 2, 1}, std::span(buffer.data(), 4096)), 0);
 }
 
 TEST_F(SamplesTest, MalformedHeadersEndEveryRead)
@@ -69,12 +69,12 @@ TEST_F(SamplesTest, MalformedHeadersEndEveryRead)
     ASSERT_EQ(image.diskCount(), 1);
     ASSERT_TRUE(image.selectDisk(0));
     for (int track = 0; track < D88Image::trackCount; ++track) {
-        EXPECT_LE(image.listSectorIds(track, buffer.data(), 4096), 4096);
+        EXPECT_LE(image.listSectorIds(track, std::span(buffer.data(), 4096)), 4096);
         for (int r = 1; r <= 8; ++r)
-            EXPECT_LE(image.readSector(track, track >> 1, track & 1, r, 3, buffer.data(), 1024), 1024);
+            EXPECT_LE(image.readSector(SectorAddress{track, track >> 1, track & 1, r, 3}, std::span(buffer.data(), 1024)), 1024);
     }
     image.setSectorRange(1, 8);
-    EXPECT_LE(image.readExtent(0, 0, 0, 1, 3, buffer.data(), 32768), 32768);
+    EXPECT_LE(image.readExtent(SectorAddress{0, 0, 0, 1, 3}, std::span(buffer.data(), 32768)), 32768);
 }
 
 } // namespace
