@@ -165,7 +165,20 @@ bool writeDisksIntoOneChain(const std::filesystem::path& path, unsigned emptyRec
     // Read as a record, each header is a foreign sector whose data is the rest
     // of the header, so a walk from any disk runs through the later headers.
     const std::uint16_t restOfHeader = headerSize - 16;
-    const std::array<std::uint8_t, 16> name{0xFE, 0xFE, 0xFE, 3, 0xFF, 0xFF, 'C', 'H', 'A', 'I', 'N', 0, 0, 0,
+    const std::array<std::uint8_t, 16> name{0xFE,
+                                            0xFE,
+                                            0xFE,
+                                            3,
+                                            0xFF,
+                                            0xFF,
+                                            'C',
+                                            'H',
+                                            'A',
+                                            'I',
+                                            'N',
+                                            0,
+                                            0,
+                                            0,
                                             static_cast<std::uint8_t>(restOfHeader),
                                             static_cast<std::uint8_t>(restOfHeader >> 8)};
     for (int disk = 0; disk < 64; ++disk)

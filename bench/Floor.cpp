@@ -79,7 +79,8 @@ std::uint64_t floorJob(const std::filesystem::path& image, const std::filesystem
                 const Sector* sector = find(tracks[static_cast<std::size_t>(track)], pack(track >> 1, track & 1, r, 3));
                 if (sector == nullptr || sector->length < 1024 || sector->data + 1024 > file.size())
                     break;
-                std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(sector->data), 1024, buffer.begin() + static_cast<std::ptrdiff_t>(at));
+                std::copy_n(file.begin() + static_cast<std::ptrdiff_t>(sector->data), 1024,
+                            buffer.begin() + static_cast<std::ptrdiff_t>(at));
                 r = r == 5 ? 1 : r + 1;
                 track += r == 1;
             }

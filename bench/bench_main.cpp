@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "BenchImages.hpp"
-#include "CraftedImages.hpp"
 #include "Catalogue.hpp"
+#include "CraftedImages.hpp"
 #include "D88Builder.hpp"
 #include "D88Image.hpp"
 #include "Entry.hpp"
-#include "FolderSink.hpp"
 #include "Floor.hpp"
+#include "FolderSink.hpp"
 
 namespace fs = std::filesystem;
 using namespace d88;
@@ -49,8 +49,14 @@ Workspace& workspace()
     return instance;
 }
 
-std::vector<std::uint8_t> chain5() { return bench::chainImage(5); }
-std::vector<std::uint8_t> chain65535() { return bench::chainImage(65535); }
+std::vector<std::uint8_t> chain5()
+{
+    return bench::chainImage(5);
+}
+std::vector<std::uint8_t> chain65535()
+{
+    return bench::chainImage(65535);
+}
 
 fs::path imageFor(int which)
 {
@@ -70,7 +76,7 @@ std::uint64_t catalogueBytes(DiskKind kind)
 // rename: the difference to wholeJob is the price of never leaving a partial file.
 class InPlaceSink : public FileSink {
 public:
-    InPlaceSink(fs::path folder, const D88Image&) : folder_(std::move(folder)) {}
+    InPlaceSink(fs::path folder, const D88Image&) : folder_(std::move(folder)) { }
     std::error_code write(const std::string& name, const std::uint8_t* data, std::size_t size) override
     {
         std::ofstream file(folder_ / name, std::ios::binary | std::ios::trunc);
@@ -82,8 +88,7 @@ private:
     fs::path folder_;
 };
 
-template <class Sink>
-void wholeJob(benchmark::State& state)
+template <class Sink> void wholeJob(benchmark::State& state)
 {
     const fs::path image = imageFor(static_cast<int>(state.range(0)));
     const fs::path out = workspace().root / "out";
@@ -115,8 +120,8 @@ void floorJob(benchmark::State& state)
 
 void lookup(benchmark::State& state)
 {
-    const fs::path image = state.range(0) == 5 ? workspace().image("chain5.d88", chain5)
-                                               : workspace().image("chain65535.d88", chain65535);
+    const fs::path image =
+        state.range(0) == 5 ? workspace().image("chain5.d88", chain5) : workspace().image("chain65535.d88", chain65535);
     D88Image reader;
     if (!reader.open(image.c_str()) || !reader.selectDisk(0))
         state.SkipWithError("cannot open the chain image");

@@ -16,16 +16,15 @@ int main(int argc, char** argv)
     const std::filesystem::path folder = argv[1];
     using namespace d88::bench;
     const bool written = d88::build::save(folder / "normal.d88", normalImage()) &&
-                         writeSharedChain(folder / "chain-1k.d88", 1024) &&
-                         writeSharedChain(folder / "chain-64k-sparse.d88", 65535) &&
-                         writeDisksIntoOneChain(folder / "64-disks-65000.d88", 65000) &&
-                         writeDisksIntoOneChain(folder / "64-disks-4m.d88", 4000000) &&
-                         writeDistinctWalks(folder / "distinct-walks.d88", {64, 0, true}) &&
-                         writeDistinctWalks(folder / "distinct-walks-1k.d88", {64, 1024, false}) &&
-                         writeDistinctWalks(folder / "distinct-walks-8k-sparse.d88", {64, 8192, true}) &&
-                         writeDistinctWalks(folder / "one-disk-8k-sparse.d88", {1, 8192, true}) &&
-                         writeDistinctWalks(folder / "one-disk-64k-sparse.d88", {1, 65535, true}) &&
-                         writeInterleavedChains(folder / "interleaved-chains.d88");
+        writeSharedChain(folder / "chain-1k.d88", 1024) && writeSharedChain(folder / "chain-64k-sparse.d88", 65535) &&
+        writeDisksIntoOneChain(folder / "64-disks-65000.d88", 65000) &&
+        writeDisksIntoOneChain(folder / "64-disks-4m.d88", 4000000) &&
+        writeDistinctWalks(folder / "distinct-walks.d88", {64, 0, true}) &&
+        writeDistinctWalks(folder / "distinct-walks-1k.d88", {64, 1024, false}) &&
+        writeDistinctWalks(folder / "distinct-walks-8k-sparse.d88", {64, 8192, true}) &&
+        writeDistinctWalks(folder / "one-disk-8k-sparse.d88", {1, 8192, true}) &&
+        writeDistinctWalks(folder / "one-disk-64k-sparse.d88", {1, 65535, true}) &&
+        writeInterleavedChains(folder / "interleaved-chains.d88");
     if (!written) {
         std::cerr << "make-bench-images: cannot write the images in " << folder.string() << '\n';
         return 1;

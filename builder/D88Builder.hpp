@@ -30,7 +30,7 @@ struct Disk {
     std::string name;
     std::uint8_t mediaType = 0;
     std::map<int, std::vector<Record>> tracks;
-    std::optional<std::uint32_t> diskSize;          // default: the bytes written
+    std::optional<std::uint32_t> diskSize;            // default: the bytes written
     std::map<int, std::uint32_t> trackEntryOverrides; // forced track-table entries
 
     std::vector<std::uint8_t> bytes() const;

@@ -23,8 +23,13 @@ Disk setDisk(char label, Signature signature)
     for (int track = 0; track < setTracks; ++track) {
         auto& records = disk.tracks[track];
         for (int r = 1; r <= setSectorsPerTrack; ++r)
-            records.push_back(Record{static_cast<std::uint8_t>(track >> 1), static_cast<std::uint8_t>(track & 1),
-                                     static_cast<std::uint8_t>(r), 3, stampedSector(label, track, r), {}, {}});
+            records.push_back(Record{static_cast<std::uint8_t>(track >> 1),
+                                     static_cast<std::uint8_t>(track & 1),
+                                     static_cast<std::uint8_t>(r),
+                                     3,
+                                     stampedSector(label, track, r),
+                                     {},
+                                     {}});
     }
     auto& identifying = disk.tracks[1][0].data;
     if (signature == Signature::diskA) {

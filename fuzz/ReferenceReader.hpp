@@ -49,7 +49,8 @@ public:
                 return 0;
             if (file_[at] == c && file_[at + 1] == h && file_[at + 2] == r && file_[at + 3] == n) {
                 const std::uint64_t wanted = std::min<std::uint64_t>(length, static_cast<std::uint64_t>(capacity));
-                const std::uint64_t present = has(at + 16, 0) ? std::min<std::uint64_t>(wanted, file_.size() - (at + 16)) : 0;
+                const std::uint64_t present =
+                    has(at + 16, 0) ? std::min<std::uint64_t>(wanted, file_.size() - (at + 16)) : 0;
                 std::copy_n(file_.begin() + static_cast<std::ptrdiff_t>(at + 16), present, out);
                 return static_cast<std::int32_t>(present);
             }

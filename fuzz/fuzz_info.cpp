@@ -3,10 +3,10 @@
 #include <sstream>
 #include <vector>
 
+#include "Catalogue.hpp"
 #include "D88Image.hpp"
 #include "FuzzInput.hpp"
 #include "Report.hpp"
-#include "Catalogue.hpp"
 
 using namespace d88;
 
@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const char* path = fuzz::writeInput(data, size);
     static std::vector<std::uint8_t> buffer(cutBufferSize);
-    for (std::optional<DiskKind> as : {std::optional<DiskKind>{}, std::optional{DiskKind::diskA},
-                                       std::optional{DiskKind::diskB}}) {
+    for (std::optional<DiskKind> as :
+         {std::optional<DiskKind>{}, std::optional{DiskKind::diskA}, std::optional{DiskKind::diskB}}) {
         D88Image image;
         fuzz::require(image.open(path), "open");
         std::ostringstream out;

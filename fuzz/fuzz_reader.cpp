@@ -23,8 +23,8 @@ void checkSector(D88Image& image, const ReferenceReader& reference, int track, i
                  std::int32_t capacity)
 {
     static std::vector<std::uint8_t> got(largeCapacity), want(largeCapacity);
-    const std::int32_t count = image.readSector(SectorAddress{track, c, h, r, n},
-                                                std::span(got).first(static_cast<std::size_t>(capacity)));
+    const std::int32_t count =
+        image.readSector(SectorAddress{track, c, h, r, n}, std::span(got).first(static_cast<std::size_t>(capacity)));
     const std::int32_t expected = reference.readSector(track, c, h, r, n, want.data(), capacity);
     require(count == expected, "readSector count");
     require(std::equal(got.begin(), got.begin() + count, want.begin()), "readSector bytes");
@@ -77,11 +77,13 @@ void checkExtents(D88Image& image, const ReferenceReader& reference)
     std::vector<std::uint8_t> extent(4 * 16 * 1024);
     for (auto [first, last] : {std::pair{1, 5}, std::pair{1, 16}, std::pair{5, 1}}) {
         image.setSectorRange(first, last);
-        for (auto [n, length] : {std::pair{3, 0}, std::pair{3, 1500}, std::pair{3, 16 * 1024}, std::pair{1, 4 * 16 * 256}}) {
+        for (auto [n, length] :
+             {std::pair{3, 0}, std::pair{3, 1500}, std::pair{3, 16 * 1024}, std::pair{1, 4 * 16 * 256}}) {
             const SectorAddress start{n == 3 ? 1 : 0, 0, n == 3 ? 1 : 0, first, n};
             const std::int32_t count =
                 image.readExtent(start, std::span(extent).first(static_cast<std::size_t>(length)));
-            const auto expected = referenceExtent(reference, n == 3 ? 1 : 0, 0, n == 3 ? 1 : 0, first, n, first, last, length);
+            const auto expected =
+                referenceExtent(reference, n == 3 ? 1 : 0, 0, n == 3 ? 1 : 0, first, n, first, last, length);
             require(count == static_cast<std::int32_t>(expected.size()), "extent length");
             require(std::equal(expected.begin(), expected.end(), extent.begin()), "extent bytes");
         }
@@ -112,6 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::vector<std::uint8_t> ids(1024);
     require(!image.selectDisk(image.diskCount()), "select past the end");
-    require(image.readSector(SectorAddress{1, 0, 1, 1, 3}, std::span(ids.data(), 1024)) == 0, "read after failed select");
+    require(image.readSector(SectorAddress{1, 0, 1, 1, 3}, std::span(ids.data(), 1024)) == 0,
+            "read after failed select");
     return 0;
 }

@@ -1,8 +1,8 @@
 // Writes the seed inputs of the fuzz targets: set disks whole and damaged,
 // and small images that reach the reader's edge cases.
 #include <filesystem>
-#include <stdexcept>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 
 #include "SetDisk.hpp"

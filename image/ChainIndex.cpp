@@ -14,10 +14,16 @@ std::int64_t blockOf(std::int64_t level, std::int64_t size)
 
 // The level a walk must start from for the record at `level` to be its last:
 // the one whose position in the walk is the record's count - 1.
-std::int64_t endingStart(std::int64_t level, std::uint16_t count) { return level - (count - 1); }
+std::int64_t endingStart(std::int64_t level, std::uint16_t count)
+{
+    return level - (count - 1);
+}
 
 // One of 256 bits for an identity.
-unsigned identityBit(std::uint32_t identity) { return (identity * 0x9E3779B1u) >> 24; }
+unsigned identityBit(std::uint32_t identity)
+{
+    return (identity * 0x9E3779B1u) >> 24;
+}
 
 } // namespace
 

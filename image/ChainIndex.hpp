@@ -35,18 +35,18 @@ struct FoundRecord {
 // A run's records are ordered in blocks of levels by identity and by the
 // start whose walk each would end, so a search through a long run costs a
 // binary search per block. A block is scanned until scanning it has cost a
-// few times its size; records it gains later are scanned until then again. The records held are bounded: past the budget the
-// index starts afresh, so memory stays small whatever the image chains.
+// few times its size; records it gains later are scanned until then again. The records held are bounded: past the
+// budget the index starts afresh, so memory stays small whatever the image chains.
 class ChainIndex {
 public:
     static constexpr std::uint32_t maxWalk = 65535;
 
     struct Limits {
         std::size_t budget = std::size_t{448} << 10; // records; about 36 bytes each
-        std::uint32_t blockSize = 1024;               // at most 65,536
+        std::uint32_t blockSize = 1024;              // at most 65,536
     };
 
-    ChainIndex() : ChainIndex(Limits{}) {}
+    ChainIndex() : ChainIndex(Limits{}) { }
     explicit ChainIndex(Limits limits);
 
     // The first record with this identity (SectorHeader::identity) that a walk

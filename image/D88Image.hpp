@@ -5,11 +5,11 @@
 #include <optional>
 #include <span>
 
+#include "ChainIndex.hpp"
 #include "DiskHeader.hpp"
 #include "ImageStream.hpp"
 #include "SectorAddress.hpp"
 #include "SectorHeader.hpp"
-#include "ChainIndex.hpp"
 
 namespace d88 {
 
@@ -27,7 +27,7 @@ public:
 
     D88Image() = default;
     // Smaller limits make the index's block and budget edges reachable in tests.
-    explicit D88Image(ChainIndex::Limits limits) : chains_(limits) {}
+    explicit D88Image(ChainIndex::Limits limits) : chains_(limits) { }
 
     // With a path: opens and indexes the file, false only when it cannot be
     // opened. With nullptr: closes the image and returns true.

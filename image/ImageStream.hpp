@@ -53,7 +53,7 @@ private:
     bool inWindow(std::uint64_t position, std::size_t count) const
     {
         return position >= windowStart_ && position - windowStart_ <= windowLength_ &&
-               count <= windowLength_ - (position - windowStart_);
+            count <= windowLength_ - (position - windowStart_);
     }
     void fill(std::uint64_t position);
     std::size_t readMissed(std::uint64_t position, std::uint8_t* destination, std::size_t count);

@@ -13,7 +13,7 @@ constexpr std::uint16_t readU16LE(const std::uint8_t* bytes)
 constexpr std::uint32_t readU32LE(const std::uint8_t* bytes)
 {
     return static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+        (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
 } // namespace d88

@@ -9,7 +9,10 @@
 namespace d88 {
 namespace {
 
-int fd(std::intptr_t handle) { return static_cast<int>(handle); }
+int fd(std::intptr_t handle)
+{
+    return static_cast<int>(handle);
+}
 
 FileId idOf(const struct stat& status)
 {
@@ -20,7 +23,7 @@ FileId idOf(const struct stat& status)
 
 std::optional<FileId> entryIdOf(const char* path)
 {
-    struct stat status {};
+    struct stat status { };
     if (::lstat(path, &status) != 0)
         return std::nullopt;
     return idOf(status);
@@ -33,7 +36,7 @@ bool NativeFile::open(const char* path)
     const int opened = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (opened < 0)
         return false;
-    struct stat status {};
+    struct stat status { };
     if (::fstat(opened, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(opened);
         return false;

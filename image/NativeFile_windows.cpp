@@ -7,7 +7,10 @@
 namespace d88 {
 namespace {
 
-HANDLE native(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE native(std::intptr_t handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 std::optional<FileId> idOfHandle(HANDLE handle)
 {

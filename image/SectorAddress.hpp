@@ -8,11 +8,20 @@ namespace d88 {
 inline constexpr std::int32_t sizeCode1024 = 3;
 
 // Nominal bytes of a sector of size code n (0..23).
-constexpr std::int32_t sectorSize(std::int32_t n) { return 128 << n; }
+constexpr std::int32_t sectorSize(std::int32_t n)
+{
+    return 128 << n;
+}
 
 // On the double-sided disks read here a track's index is C * 2 + H.
-constexpr std::int32_t cylinderOf(std::int32_t track) { return track >> 1; }
-constexpr std::int32_t headOf(std::int32_t track) { return track & 1; }
+constexpr std::int32_t cylinderOf(std::int32_t track)
+{
+    return track >> 1;
+}
+constexpr std::int32_t headOf(std::int32_t track)
+{
+    return track & 1;
+}
 
 // Where one sector of an extent is: track index and identity. advance() steps
 // to the next sector of the extent within the sector range [first, last]:

@@ -40,7 +40,7 @@ struct SectorHeader {
     std::uint32_t identity() const
     {
         return static_cast<std::uint32_t>(c) | static_cast<std::uint32_t>(h) << 8 |
-               static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(n) << 24;
+            static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(n) << 24;
     }
 };
 
@@ -51,8 +51,12 @@ constexpr std::optional<std::uint32_t> packIdentity(std::int32_t c, std::int32_t
     for (const std::int32_t value : {c, h, r, n})
         if (value < 0 || value > 0xFF)
             return std::nullopt;
-    return SectorHeader{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(r),
-                        static_cast<std::uint8_t>(n), 0, 0}
+    return SectorHeader{static_cast<std::uint8_t>(c),
+                        static_cast<std::uint8_t>(h),
+                        static_cast<std::uint8_t>(r),
+                        static_cast<std::uint8_t>(n),
+                        0,
+                        0}
         .identity();
 }
 

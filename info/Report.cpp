@@ -63,8 +63,8 @@ std::string bytePair(std::span<const std::uint8_t> sector, std::int32_t placed, 
 void reportIdentification(std::span<const std::uint8_t> sector, const Identification& id, std::ostream& out)
 {
     using S = IdentifyingSector;
-    out << "  identifying sector (track " << S::track << ", C " << S::c << ", H " << S::h << ", R " << S::r
-        << ", N " << S::n << "): ";
+    out << "  identifying sector (track " << S::track << ", C " << S::c << ", H " << S::h << ", R " << S::r << ", N "
+        << S::n << "): ";
     if (id.placed == 0)
         out << "missing or empty\n";
     else

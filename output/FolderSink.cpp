@@ -1,8 +1,8 @@
 #include "FolderSink.hpp"
 
 #include "D88Image.hpp"
-#include "OutputError.hpp"
 #include "NativeFile.hpp"
+#include "OutputError.hpp"
 #include "OutputFolder.hpp"
 
 namespace d88 {

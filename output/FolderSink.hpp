@@ -15,7 +15,7 @@ class D88Image;
 // symbolic link there is replaced like any other link, its target untouched.
 class FolderSink : public FileSink {
 public:
-    FolderSink(const std::filesystem::path& folder, const D88Image& source) : folder_(folder), source_(source) {}
+    FolderSink(const std::filesystem::path& folder, const D88Image& source) : folder_(folder), source_(source) { }
     [[nodiscard]] std::error_code write(const std::string& name, const std::uint8_t* data, std::size_t size) override;
 
 private:

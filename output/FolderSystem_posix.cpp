@@ -48,9 +48,15 @@ extern "C" void onInterrupt(int signal)
     std::raise(signal);
 }
 
-std::error_code lastError(int error = errno) { return {error, std::generic_category()}; }
+std::error_code lastError(int error = errno)
+{
+    return {error, std::generic_category()};
+}
 
-int fd(system::Handle handle) { return static_cast<int>(handle); }
+int fd(system::Handle handle)
+{
+    return static_cast<int>(handle);
+}
 
 // The mode a file created now gets: what the umask leaves of 0666.
 mode_t newFileMode()
@@ -97,10 +103,10 @@ void removeTemporaryOnInterrupt()
     for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         // A signal the run was started with ignored (nohup, a background job)
         // stays ignored.
-        struct sigaction current {};
+        struct sigaction current { };
         if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
             continue;
-        struct sigaction action {};
+        struct sigaction action { };
         action.sa_handler = onInterrupt;
         sigemptyset(&action.sa_mask);
         ::sigaction(signal, &action, nullptr);
@@ -134,7 +140,7 @@ void closeFolder(Folder& folder)
 
 std::error_code inspect(const Folder& folder, const std::string& name, Target& target)
 {
-    struct stat status {};
+    struct stat status { };
     if (::fstatat(fd(folder.handle), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? std::error_code() : lastError();
     target.exists = true;

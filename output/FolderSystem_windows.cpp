@@ -46,7 +46,8 @@ public:
     std::string message(int code) const override
     {
         std::string text = std::system_category().message(code);
-        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.' || text.back() == ' '))
+        while (!text.empty() &&
+               (text.back() == '\n' || text.back() == '\r' || text.back() == '.' || text.back() == ' '))
             text.pop_back();
         return text;
     }
@@ -78,9 +79,15 @@ std::error_code windowsError(DWORD error)
     return {static_cast<int>(error), category};
 }
 
-std::error_code lastError() { return windowsError(::GetLastError()); }
+std::error_code lastError()
+{
+    return windowsError(::GetLastError());
+}
 
-HANDLE handleOf(system::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE handleOf(system::Handle handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 std::wstring temporaryPath(const system::Folder& folder, const system::NewFile& file)
 {
@@ -90,7 +97,9 @@ std::wstring temporaryPath(const system::Folder& folder, const system::NewFile& 
 } // namespace
 
 // Windows starts every console program with its standard handles in place.
-void protectStandardDescriptors() {}
+void protectStandardDescriptors()
+{
+}
 
 void removeTemporaryOnInterrupt()
 {
@@ -105,7 +114,9 @@ std::error_code openFolder(const std::filesystem::path& path, Folder& folder)
     return {};
 }
 
-void closeFolder(Folder&) {}
+void closeFolder(Folder&)
+{
+}
 
 std::error_code inspect(const Folder& folder, const std::string& name, Target& target)
 {
@@ -133,9 +144,8 @@ std::error_code createFile(const Folder& folder, const std::string& name, Creati
         setPending(path);
         // CREATE_NEW fails on anything already at the name, a link included;
         // sharing delete lets the console handler remove it while it is open.
-        const HANDLE created =
-            ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                          nullptr);
+        const HANDLE created = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr);
         if (created != INVALID_HANDLE_VALUE) {
             file.handle = reinterpret_cast<Handle>(created);
             return {};

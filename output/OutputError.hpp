@@ -14,5 +14,5 @@ std::error_code make_error_code(OutputError error);
 
 } // namespace d88
 
-template <>
-struct std::is_error_code_enum<d88::OutputError> : std::true_type {};
+template <> struct std::is_error_code_enum<d88::OutputError> : std::true_type {
+};

@@ -7,7 +7,7 @@ namespace {
 // (out of memory) passes.
 class Pending {
 public:
-    Pending(const system::Folder& folder, system::NewFile& file) : folder_(folder), file_(file) {}
+    Pending(const system::Folder& folder, system::NewFile& file) : folder_(folder), file_(file) { }
     ~Pending()
     {
         if (!done_)
@@ -60,9 +60,8 @@ std::error_code OutputFolder::replace(const std::string& name, const std::uint8_
     return failed;
 }
 
-std::error_code OutputFolder::write(const system::Folder& folder, const std::string& name,
-                                    const system::Target& target, system::Creation creation,
-                                    const std::uint8_t* data, std::size_t size)
+std::error_code OutputFolder::write(const system::Folder& folder, const std::string& name, const system::Target& target,
+                                    system::Creation creation, const std::uint8_t* data, std::size_t size)
 {
     system::NewFile file;
     if (const std::error_code failed = system::createFile(folder, name, creation, file))

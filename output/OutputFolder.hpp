@@ -24,7 +24,7 @@ namespace d88 {
 // where the systems differ.
 class OutputFolder {
 public:
-    explicit OutputFolder(std::filesystem::path folder) : path_(std::move(folder)) {}
+    explicit OutputFolder(std::filesystem::path folder) : path_(std::move(folder)) { }
     ~OutputFolder();
     OutputFolder(const OutputFolder&) = delete;
     OutputFolder& operator=(const OutputFolder&) = delete;

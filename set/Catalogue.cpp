@@ -26,12 +26,10 @@ struct ExtentEntry {
     std::int32_t kib;
 };
 
+// clang-format off: one row a line, as the tables are read
 constexpr FixedFile diskAFiles[] = {
-    {"PROG", 1, 1, 32768},
-    {"VD000", 64, 3, 1024},
-    {"VD001", 76, 3, 1024},
-    {"WORK", 8, 2, 2048},
-    {nullptr, 0, seriesEnd, 0},
+    {"PROG", 1, 1, 32768}, {"VD000", 64, 3, 1024},     {"VD001", 76, 3, 1024},
+    {"WORK", 8, 2, 2048},  {nullptr, 0, seriesEnd, 0},
 };
 
 constexpr FixedFile diskBFiles[] = {
@@ -41,7 +39,7 @@ constexpr FixedFile diskBFiles[] = {
 };
 
 constexpr ExtentEntry maSeries[] = {
-    {73, 2, 3}, {67, 1, 2}, {67, 3, 6}, {68, 4, 4}, {0, seriesGap, 0},
+    {73, 2, 3},        {67, 1, 2}, {67, 3, 6},        {68, 4, 4},        {0, seriesGap, 0},
     {0, seriesGap, 0}, {69, 3, 4}, {0, seriesGap, 0}, {0, seriesGap, 0}, {0, seriesEnd, 0},
 };
 
@@ -49,6 +47,7 @@ constexpr ExtentEntry mbSeries[] = {
     {74, 5, 3}, {70, 2, 2}, {70, 4, 5}, {71, 4, 4}, {74, 4, 1},
     {74, 2, 2}, {72, 3, 4}, {73, 5, 2}, {78, 4, 1}, {0, seriesEnd, 0},
 };
+// clang-format on
 
 CatalogueFile fileAt(std::string name, std::int32_t track, std::int32_t r, std::int32_t length)
 {

@@ -8,7 +8,7 @@ FileRead readCatalogueFile(D88Image& image, const CatalogueFile& file, std::span
 {
     FileRead read;
     read.fits = file.skip >= 0 && file.length >= 0 &&
-                static_cast<std::uint64_t>(file.skip) + static_cast<std::uint64_t>(file.length) <= buffer.size();
+        static_cast<std::uint64_t>(file.skip) + static_cast<std::uint64_t>(file.length) <= buffer.size();
     if (!read.fits)
         return read;
     const std::int32_t wanted = file.skip + file.length;
@@ -23,8 +23,8 @@ FileRead readCatalogueFile(D88Image& image, const CatalogueFile& file, std::span
 std::string stopText(const D88Image::Shortfall& stop)
 {
     return "track " + std::to_string(stop.track) + ", C " + std::to_string(stop.c) + " H " + std::to_string(stop.h) +
-           " R " + std::to_string(stop.r) + ": " + std::to_string(stop.placed) + " of " +
-           std::to_string(stop.requested) + " bytes";
+        " R " + std::to_string(stop.r) + ": " + std::to_string(stop.placed) + " of " + std::to_string(stop.requested) +
+        " bytes";
 }
 
 } // namespace d88

@@ -12,7 +12,7 @@ bool carries(std::span<const std::uint8_t> sector, std::int32_t placed, std::int
 {
     const std::int32_t end = offset + 2;
     return placed >= end && static_cast<std::size_t>(end) <= sector.size() &&
-           std::equal(signature, signature + 2, sector.begin() + offset);
+        std::equal(signature, signature + 2, sector.begin() + offset);
 }
 
 } // namespace

@@ -18,7 +18,7 @@ std::string shortfallWarning(std::string_view name, std::int32_t found, std::int
                              const D88Image::Shortfall& stop)
 {
     return "warning: " + std::string(name) + ": only " + std::to_string(found) + " of " + std::to_string(length) +
-           " bytes found (" + stopText(stop) + "); the rest is zero-filled\n";
+        " bytes found (" + stopText(stop) + "); the rest is zero-filled\n";
 }
 
 std::string writeError(std::string_view name, std::string_view reason)

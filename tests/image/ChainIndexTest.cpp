@@ -115,8 +115,10 @@ TEST(ChainIndexTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
             for (const int track : {firstTrack, 1 - firstTrack}) {
                 const std::int32_t beyondTrack0 = track == 0 ? 0 : 4;
                 EXPECT_EQ(image.readSector(SectorAddress{track, 9, 9, 1, 3}, std::span(data.data(), 4)), 4) << track;
-                EXPECT_EQ(image.readSector(SectorAddress{track, 9, 9, 2, 3}, std::span(data.data(), 4)), beyondTrack0) << track;
-                EXPECT_EQ(image.readSector(SectorAddress{track, 9, 9, 3, 3}, std::span(data.data(), 4)), beyondTrack0) << track;
+                EXPECT_EQ(image.readSector(SectorAddress{track, 9, 9, 2, 3}, std::span(data.data(), 4)), beyondTrack0)
+                    << track;
+                EXPECT_EQ(image.readSector(SectorAddress{track, 9, 9, 3, 3}, std::span(data.data(), 4)), beyondTrack0)
+                    << track;
             }
         }
 }

@@ -208,11 +208,9 @@ TEST_F(ReaderTest, CapacityCutsTheCopy)
 TEST_F(ReaderTest, SectorCountsBoundTheWalk)
 {
     Disk disk;
-    disk.tracks[1] = {rec(0, 1, 1, 3, filled(16, 1)), rec(0, 1, 2, 3, filled(16, 2)),
-                      rec(0, 1, 3, 3, filled(16, 3))};
+    disk.tracks[1] = {rec(0, 1, 1, 3, filled(16, 1)), rec(0, 1, 2, 3, filled(16, 2)), rec(0, 1, 3, 3, filled(16, 3))};
     disk.tracks[1][0].sectorCount = 0;
-    disk.tracks[2] = {rec(1, 0, 1, 3, filled(16, 1)), rec(1, 0, 2, 3, filled(16, 2)),
-                      rec(1, 0, 3, 3, filled(16, 3))};
+    disk.tracks[2] = {rec(1, 0, 1, 3, filled(16, 1)), rec(1, 0, 2, 3, filled(16, 2)), rec(1, 0, 3, 3, filled(16, 3))};
     disk.tracks[2][1].sectorCount = 2; // the walk stops at this record
     openDisk(disk);
 

@@ -42,7 +42,8 @@ TEST_F(SamplesTest, CleanImageHoldsSixteenSectorsOnEveryTrack)
             EXPECT_EQ(buffer[4 * i + 0], track >> 1);
             EXPECT_EQ(buffer[4 * i + 1], track & 1);
             EXPECT_EQ(buffer[4 * i + 3], 1);
-            EXPECT_EQ(image.readSector(SectorAddress{track, track >> 1, track & 1, buffer[4 * i + 2], 1}, std::span(buffer.data() + 1024, static_cast<std::size_t>(4096))),
+            EXPECT_EQ(image.readSector(SectorAddress{track, track >> 1, track & 1, buffer[4 * i + 2], 1},
+                                       std::span(buffer.data() + 1024, static_cast<std::size_t>(4096))),
                       256);
         }
     }
@@ -71,7 +72,9 @@ TEST_F(SamplesTest, MalformedHeadersEndEveryRead)
     for (int track = 0; track < D88Image::trackCount; ++track) {
         EXPECT_LE(image.listSectorIds(track, std::span(buffer.data(), 4096)), 4096);
         for (int r = 1; r <= 8; ++r)
-            EXPECT_LE(image.readSector(SectorAddress{track, track >> 1, track & 1, r, 3}, std::span(buffer.data(), 1024)), 1024);
+            EXPECT_LE(
+                image.readSector(SectorAddress{track, track >> 1, track & 1, r, 3}, std::span(buffer.data(), 1024)),
+                1024);
     }
     image.setSectorRange(1, 8);
     EXPECT_LE(image.readExtent(SectorAddress{0, 0, 0, 1, 3}, std::span(buffer.data(), 32768)), 32768);

@@ -33,10 +33,12 @@ TEST_F(InfoTest, WellFormedDiskAIsCompleteAndWritesNothing)
     const auto result = info({setDisk('A', Signature::diskA)});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
-    EXPECT_TRUE(has(result, "disk 0 at offset 0: name \"SET DISK A\", media type 0x10, size 832688 bytes, "
-                            "160 tracks present"));
-    EXPECT_TRUE(has(result, "  identifying sector (track 1, C 0, H 1, R 1, N 3): 1024 bytes; bytes 0-1: 44 69, "
-                            "bytes 16-17: F3 ED"));
+    EXPECT_TRUE(has(result,
+                    "disk 0 at offset 0: name \"SET DISK A\", media type 0x10, size 832688 bytes, "
+                    "160 tracks present"));
+    EXPECT_TRUE(has(result,
+                    "  identifying sector (track 1, C 0, H 1, R 1, N 3): 1024 bytes; bytes 0-1: 44 69, "
+                    "bytes 16-17: F3 ED"));
     EXPECT_TRUE(has(result, "  verdict: Disk A"));
     EXPECT_TRUE(has(result, "    PROG     32768 of  32768 bytes  complete"));
     EXPECT_TRUE(has(result, "    MB008     1024 of   1024 bytes  complete"));
@@ -50,7 +52,8 @@ TEST_F(InfoTest, MissingSectorShowsWhatD88cutWouldFind)
     b.tracks[10].erase(b.tracks[10].begin() + 2); // R 3
     const auto result = info({b});
     EXPECT_TRUE(has(result, "  verdict: Disk B"));
-    EXPECT_TRUE(has(result, "    ADPCM1   48128 of 194560 bytes  incomplete (stops at track 10, C 5 H 0 R 3: 0 of 1024 bytes)"));
+    EXPECT_TRUE(has(
+        result, "    ADPCM1   48128 of 194560 bytes  incomplete (stops at track 10, C 5 H 0 R 3: 0 of 1024 bytes)"));
     EXPECT_TRUE(has(result, "    ADPCM2  148480 of 148480 bytes  complete"));
 }
 
@@ -72,12 +75,15 @@ TEST_F(InfoTest, VerdictFollowsOnlyTheBytesTheIdentifyingReadPlaced)
     Disk missing = setDisk('M', Signature::diskA);
     missing.tracks[1].erase(missing.tracks[1].begin());
     result = info({shortB, oneByte, missing});
-    EXPECT_TRUE(has(result, "  identifying sector (track 1, C 0, H 1, R 1, N 3): 10 bytes; bytes 0-1: FF 08, "
-                            "bytes 16-17: -- --\n  verdict: Disk B"));
-    EXPECT_TRUE(has(result, "  identifying sector (track 1, C 0, H 1, R 1, N 3): 1 bytes; bytes 0-1: FF --, "
-                            "bytes 16-17: -- --\n  verdict: neither"));
-    EXPECT_TRUE(has(result, "  identifying sector (track 1, C 0, H 1, R 1, N 3): missing or empty\n"
-                            "  verdict: neither"));
+    EXPECT_TRUE(has(result,
+                    "  identifying sector (track 1, C 0, H 1, R 1, N 3): 10 bytes; bytes 0-1: FF 08, "
+                    "bytes 16-17: -- --\n  verdict: Disk B"));
+    EXPECT_TRUE(has(result,
+                    "  identifying sector (track 1, C 0, H 1, R 1, N 3): 1 bytes; bytes 0-1: FF --, "
+                    "bytes 16-17: -- --\n  verdict: neither"));
+    EXPECT_TRUE(has(result,
+                    "  identifying sector (track 1, C 0, H 1, R 1, N 3): missing or empty\n"
+                    "  verdict: neither"));
 }
 
 TEST_F(InfoTest, MapMarksEachRecordWithTheFileThatUsesIt)
@@ -112,8 +118,8 @@ TEST_F(InfoTest, SaysWhenMoreDisksFollowThanAreRead)
 
 TEST_F(InfoTest, WrongCommandLinesAndUnreadableImagesFail)
 {
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {"a", "b"}, {"--as", "C", "a"}, {"--as"}, {"--bogus", "a"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{}, {"a", "b"}, {"--as", "C", "a"}, {"--as"}, {"--bogus", "a"}}) {
         const auto result = run(args);
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out, "");

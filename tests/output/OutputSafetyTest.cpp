@@ -32,7 +32,7 @@ protected:
 #ifndef _WIN32
     static unsigned modeOf(const fs::path& path)
     {
-        struct stat status {};
+        struct stat status { };
         ::lstat(path.c_str(), &status);
         return status.st_mode & 07777;
     }
@@ -93,8 +93,9 @@ TEST_F(OutputSafetyTest, ImageIsNeverWrittenUnderAnyOfItsNames)
     const auto result = run({"ADPCM1"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, diskAProgress + diskBProgress);
-    EXPECT_EQ(result.err, diskAText + "error: cannot write WORK: it is the image being read\n" + diskBText +
-                              "error: cannot write ADPCM1: it is the image being read\n");
+    EXPECT_EQ(result.err,
+              diskAText + "error: cannot write WORK: it is the image being read\n" + diskBText +
+                  "error: cannot write ADPCM1: it is the image being read\n");
     EXPECT_FALSE(fs::is_symlink(out / "VD000"));
     EXPECT_TRUE(readFile(out / "ADPCM1") == bytes) << "the image is untouched";
     EXPECT_TRUE(readFile(out / "WORK") == bytes) << "the hard link still leads to the image";
@@ -173,7 +174,9 @@ TEST_F(OutputSafetyTest, InterruptedRunsLeaveNoTemporaryAndATrueLog)
 {
     writeFile(imagePath(), image({setDisk('A', Signature::diskA), setDisk('B', Signature::diskB)}));
     // SIGQUIT would leave a core file among the output.
-    const struct rlimit noCore {0, 0};
+    const struct rlimit noCore {
+        0, 0
+    };
     ::setrlimit(RLIMIT_CORE, &noCore);
     std::mt19937 random(9);
     int interrupted = 0;
@@ -201,7 +204,8 @@ TEST_F(OutputSafetyTest, AHangupIgnoredAtTheStartStaysIgnored)
 {
     // As under nohup: the program must not put back what its caller turned off.
     writeFile(imagePath(), image({setDisk('B', Signature::diskB)}));
-    struct sigaction ignore {}, previous {};
+    struct sigaction ignore {
+    }, previous{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGHUP, &ignore, &previous);
     Running running({D88CUT_PATH, imagePath().string()}, out.path(), RunAs::self);

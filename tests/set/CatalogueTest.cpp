@@ -30,8 +30,8 @@ std::vector<std::pair<int, int>> sectorsOf(const CatalogueFile& file)
 
 TEST(CatalogueTest, FilesComeInOrderWhereTheyLieWithTheirLengths)
 {
-    for (const auto& [kind, expected] : {std::pair{DiskKind::diskA, test::diskAFiles},
-                                         std::pair{DiskKind::diskB, test::diskBFiles}}) {
+    for (const auto& [kind, expected] :
+         {std::pair{DiskKind::diskA, test::diskAFiles}, std::pair{DiskKind::diskB, test::diskBFiles}}) {
         const auto files = catalogueFor(kind);
         ASSERT_EQ(files.size(), expected.size());
         for (std::size_t i = 0; i < files.size(); ++i) {

@@ -28,7 +28,10 @@ protected:
         buffer.assign(bufferSize, 0xEE);
         return readCatalogueFile(image, file, buffer);
     }
-    static Record sector(std::uint8_t r, std::size_t size = 1024) { return Record{0, 0, r, 3, std::vector<std::uint8_t>(size, r), {}, {}}; }
+    static Record sector(std::uint8_t r, std::size_t size = 1024)
+    {
+        return Record{0, 0, r, 3, std::vector<std::uint8_t>(size, r), {}, {}};
+    }
 
     test::TempDir dir;
     int files = 0;

@@ -56,9 +56,9 @@ ExpectedCut expectedCut(const build::Disk& disk, const ExpectedFile& file)
                              record->data.begin() + static_cast<std::ptrdiff_t>(placed));
         if (placed < sectorBytes) {
             cut.warning = "warning: " + file.name + ": only " + std::to_string(i * 1024) + " of " +
-                          std::to_string(file.length()) + " bytes found (track " + std::to_string(track) + ", C " +
-                          std::to_string(track / 2) + " H " + std::to_string(track % 2) + " R " + std::to_string(r) +
-                          ": " + std::to_string(placed) + " of 1024 bytes); the rest is zero-filled\n";
+                std::to_string(file.length()) + " bytes found (track " + std::to_string(track) + ", C " +
+                std::to_string(track / 2) + " H " + std::to_string(track % 2) + " R " + std::to_string(r) + ": " +
+                std::to_string(placed) + " of 1024 bytes); the rest is zero-filled\n";
             break;
         }
         r = r == 5 ? 1 : r + 1;

@@ -30,7 +30,6 @@ inline const std::vector<ExpectedFile> diskAFiles{
 };
 inline const std::vector<ExpectedFile> diskBFiles{{"ADPCM1", 1, 1, 190}, {"ADPCM2", 40, 1, 145}};
 
-
 // "cutting ... NAME\n" for each file, in order.
 std::string progressOf(const std::vector<ExpectedFile>& files);
 

@@ -76,7 +76,7 @@ std::filesystem::path samplesDir()
 std::string samplesMissing(const std::string& name)
 {
     return (name.empty() ? "no sample images" : "no sample image " + name) + " in " + samplesDir().string() +
-           "; set the CMake cache variable D88_SAMPLES_DIR to the folder that holds them";
+        "; set the CMake cache variable D88_SAMPLES_DIR to the folder that holds them";
 }
 
 } // namespace d88::test

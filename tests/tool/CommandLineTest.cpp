@@ -6,9 +6,8 @@ using namespace d88::test;
 namespace {
 
 const std::string usage = std::string("Usage: ") + D88CUT_PATH + " [d88file] (DiskNo.)\n";
-const std::string openFailed =
-    "\x83t\x83@\x83"
-    "C\x83\x8B\x82\xF0\x83I\x81[\x83v\x83\x93\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1.\n";
+const std::string openFailed = "\x83t\x83@\x83"
+                               "C\x83\x8B\x82\xF0\x83I\x81[\x83v\x83\x93\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1.\n";
 
 using CommandLineTest = EndToEnd;
 
@@ -51,8 +50,8 @@ TEST_F(CommandLineTest, ImageWithoutAWholeHeaderIsQuiet)
 
 TEST_F(CommandLineTest, RecognisesEachDiskBySignatureInImageOrder)
 {
-    const auto result = cut({setDisk('B', Signature::diskB), setDisk('N', Signature::none),
-                             setDisk('A', Signature::diskA)});
+    const auto result =
+        cut({setDisk('B', Signature::diskB), setDisk('N', Signature::none), setDisk('A', Signature::diskA)});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, diskBText + diskAText);
     EXPECT_EQ(result.out, diskBProgress + diskAProgress);

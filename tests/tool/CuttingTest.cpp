@@ -46,10 +46,10 @@ TEST_F(CuttingTest, DamagedDisksNameTheSectorWhereEachFileStops)
 {
     Disk a = setDisk('A', Signature::diskA);
     auto& track8 = a.tracks[8];
-    track8.erase(track8.begin() + 2);        // WORK's second sector (R 3) is missing
-    a.find(68, 2)->data.resize(100);         // MA002's fifth sector is short
-    a.find(78, 4)->n = 2;                    // MB008's only sector has the wrong size code
-    a.find(7, 1)->data.resize(24);           // PROG's 31st sector is short
+    track8.erase(track8.begin() + 2); // WORK's second sector (R 3) is missing
+    a.find(68, 2)->data.resize(100);  // MA002's fifth sector is short
+    a.find(78, 4)->n = 2;             // MB008's only sector has the wrong size code
+    a.find(7, 1)->data.resize(24);    // PROG's 31st sector is short
     const auto result = cut({a});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, diskAProgress);

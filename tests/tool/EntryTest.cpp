@@ -4,10 +4,10 @@
 #include <map>
 #include <sstream>
 
+#include "Catalogue.hpp"
 #include "CutFile.hpp"
 #include "D88Image.hpp"
 #include "Entry.hpp"
-#include "Catalogue.hpp"
 #include "FileSink.hpp"
 #include "SetDisk.hpp"
 #include "TestFiles.hpp"
@@ -71,7 +71,9 @@ TEST_F(EntryTest, FileThatCannotBeWrittenFailsTheRunButNotTheOthers)
     EXPECT_EQ(run({"d88cut", path.string().c_str()}), 1);
     EXPECT_EQ(sink.files.size(), 17u);
     EXPECT_EQ(sink.files.count("WORK"), 0u);
-    EXPECT_NE(err.str().find("error: cannot write WORK: " + std::make_error_code(std::errc::operation_not_permitted).message() + "\n"), std::string::npos);
+    EXPECT_NE(err.str().find("error: cannot write WORK: " +
+                             std::make_error_code(std::errc::operation_not_permitted).message() + "\n"),
+              std::string::npos);
 }
 
 } // namespace
