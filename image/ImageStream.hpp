@@ -22,7 +22,7 @@ namespace d88 {
 // small read. Memory stays the size of the window whatever the image holds.
 class ImageStream {
 public:
-    static constexpr std::size_t windowSize = 64 * 1024;
+    static constexpr std::size_t windowSize = std::size_t{64} * 1024;
     static constexpr std::size_t smallFill = 4096;
 
     [[nodiscard]] bool open(const char* path);

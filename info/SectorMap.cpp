@@ -58,8 +58,11 @@ const std::string& SectorMap::codeOf(std::int32_t track, std::uint32_t identity)
 std::string SectorMap::legend() const
 {
     std::string text;
-    for (const auto& [code, name] : legend_)
-        text += (text.empty() ? "" : ", ") + code + " " + name;
+    for (const auto& [code, name] : legend_) {
+        if (!text.empty())
+            text += ", ";
+        text.append(code).append(" ").append(name);
+    }
     return text;
 }
 
