@@ -138,7 +138,7 @@ TEST_F(InfoTest, RealImagesAreDescribed)
 {
     if (!std::filesystem::exists(samplesDir()))
         GTEST_SKIP() << samplesMissing();
-    for (const char* name : {"clean-2d-256.d77", "short-last-track-2d-256.d88", "malformed-15-byte-headers-2hd.d88"}) {
+    for (const char* name : sampleNames) {
         const auto result = run({"--map", "--as", "A", (samplesDir() / name).string()});
         EXPECT_EQ(result.status, 0) << name;
         EXPECT_TRUE(has(result, "  verdict: neither")) << name;

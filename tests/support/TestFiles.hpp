@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -63,6 +64,9 @@ RunResult runProgram(const std::vector<std::string>& argv, const std::filesystem
 
 // The real sample images, from the CMake cache variable D88_SAMPLES_DIR.
 std::filesystem::path samplesDir();
+// Their names, each a real image written by another program.
+inline constexpr std::array<const char*, 3> sampleNames{"clean-2d-256.d77", "short-last-track-2d-256.d88",
+                                                        "malformed-15-byte-headers-2hd.d88"};
 // Why a test that needs sample `name` (empty: the folder) is skipped.
 std::string samplesMissing(const std::string& name = {});
 

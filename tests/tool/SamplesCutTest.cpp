@@ -41,8 +41,6 @@ TEST_P(SamplesCutTest, ForcedDiskGetsEveryFileAtFullLength)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(RealImages, SamplesCutTest,
-                         ::testing::Values("clean-2d-256.d77", "short-last-track-2d-256.d88",
-                                           "malformed-15-byte-headers-2hd.d88"));
+INSTANTIATE_TEST_SUITE_P(RealImages, SamplesCutTest, ::testing::ValuesIn(sampleNames));
 
 } // namespace
