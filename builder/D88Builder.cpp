@@ -26,7 +26,7 @@ void putU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value)
 std::vector<std::uint8_t> Disk::bytes() const
 {
     std::vector<std::uint8_t> out(headerSize, 0);
-    std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 16), out.begin());
+    std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 17), out.begin());
     out[0x1B] = mediaType;
     for (const auto& [track, records] : tracks) {
         putU32(out, 0x20 + 4 * static_cast<std::size_t>(track), static_cast<std::uint32_t>(out.size()));

@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(image.diskOffset(disk) == reference.diskOffset(static_cast<std::size_t>(disk)), "disk offset");
         require(image.selectDisk(disk) && tight.selectDisk(disk), "select");
         reference.select(static_cast<std::size_t>(disk));
-        require(std::strlen(image.diskName()) <= 16, "name length");
+        require(std::strlen(image.diskName()) <= 17, "name length");
         require(image.mediaType() >= 0 && image.mediaType() <= 255, "media type");
         checkTracks(image, reference, false);
         checkTracks(tight, reference, true);

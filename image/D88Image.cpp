@@ -119,6 +119,15 @@ std::int32_t D88Image::readSector(const SectorAddress& at, std::span<std::uint8_
         stream_.readAt(record->dataPosition, buffer.data(), static_cast<std::size_t>(wanted)));
 }
 
+std::optional<std::uint16_t> D88Image::firstRecordCount(std::int32_t track)
+{
+    const auto start = trackStart(track);
+    const std::uint8_t* raw = start ? stream_.view(*start, SectorHeader::size) : nullptr;
+    if (raw == nullptr)
+        return std::nullopt;
+    return SectorHeader::parse(raw).sectorCount;
+}
+
 std::int32_t D88Image::listSectorIds(std::int32_t track, std::span<std::uint8_t> buffer)
 {
     constexpr std::int32_t entrySize = 4;

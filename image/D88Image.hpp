@@ -34,6 +34,8 @@ public:
     [[nodiscard]] bool open(const char* path);
     // Forgets everything of the last image: its disks, selection and index.
     void close();
+    // Why the last open failed (the system's reason, or not a regular file).
+    std::error_code openError() const { return stream_.openError(); }
     std::int32_t diskCount() const { return diskCount_; }
     // True when a whole disk header follows the last of the maxDisks indexed.
     bool moreDisksFollow() const { return moreDisks_; }
@@ -66,6 +68,9 @@ public:
     // The selected disk's size field; 0 when no disk is selected.
     std::uint32_t selectedDiskSize() const { return selectedDiskSize_; }
     bool trackPresent(std::int32_t track) const { return trackStart(track).has_value(); }
+    // The sector count of the track's first record; nullopt where its header
+    // cannot be read. A count of 0 means no sector of the track can be found.
+    std::optional<std::uint16_t> firstRecordCount(std::int32_t track);
     // Record headers the sector searches have read, for tests and benchmarks.
     std::uint64_t headersRead() const { return chains_.headersRead(); }
     // Which file is open, so that nothing is ever written over it.

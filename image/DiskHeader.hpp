@@ -10,7 +10,9 @@ namespace d88 {
 struct DiskHeader {
     static constexpr std::size_t size = 0x2B0;
     static constexpr std::size_t nameOffset = 0x00;
-    static constexpr std::size_t nameLength = 16;
+    // The name's field is 17 bytes; the last is normally its end byte, but a
+    // name may fill it, and then all 17 characters are the name.
+    static constexpr std::size_t nameLength = 17;
     static constexpr std::size_t mediaTypeOffset = 0x1B;
     static constexpr std::size_t diskSizeOffset = 0x1C;
     static constexpr std::size_t trackTableOffset = 0x20;

@@ -28,6 +28,7 @@ public:
     [[nodiscard]] bool open(const char* path);
     void close();
     bool isOpen() const { return file_.isOpen(); }
+    std::error_code openError() const { return file_.openError(); }
     std::optional<FileId> fileId() const { return file_.id(); }
 
     // Copies up to `count` bytes starting at `position`; returns how many arrived.

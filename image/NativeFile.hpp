@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <system_error>
 
 namespace d88 {
 
@@ -31,8 +32,10 @@ public:
     NativeFile(const NativeFile&) = delete;
     NativeFile& operator=(const NativeFile&) = delete;
 
-    // Fails for anything that is not a readable regular file (a folder, a FIFO).
+    // Fails for anything that is not a readable regular file (a folder, a
+    // FIFO); openError() then says why.
     [[nodiscard]] bool open(const char* path);
+    std::error_code openError() const { return openError_; }
     void close();
     bool isOpen() const { return handle_ != closedHandle; }
     // Identity of the open file, taken when it was opened; nullopt when closed.
@@ -46,6 +49,16 @@ private:
     static constexpr std::intptr_t closedHandle = -1;
     std::intptr_t handle_ = closedHandle; // a descriptor, or a HANDLE on Windows
     std::optional<FileId> id_;
+    std::error_code openError_;
 };
 
+// Why an image is refused where the system itself has no reason.
+enum class OpenError {
+    notRegularFile = 1,
+};
+std::error_code make_error_code(OpenError error);
+
 } // namespace d88
+
+template <> struct std::is_error_code_enum<d88::OpenError> : std::true_type {
+};

@@ -34,13 +34,18 @@ bool NativeFile::open(const char* path)
     close();
     // O_NONBLOCK: a FIFO must not hold the run up; it is refused just below.
     const int opened = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (opened < 0)
+    if (opened < 0) {
+        openError_ = {errno, std::generic_category()};
         return false;
+    }
     struct stat status { };
     if (::fstat(opened, &status) != 0 || !S_ISREG(status.st_mode)) {
+        openError_ = S_ISDIR(status.st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                                             : make_error_code(OpenError::notRegularFile);
         ::close(opened);
         return false;
     }
+    openError_.clear();
     handle_ = opened;
     id_ = idOf(status);
     return true;

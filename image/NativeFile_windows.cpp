@@ -12,6 +12,21 @@ HANDLE native(std::intptr_t handle)
     return reinterpret_cast<HANDLE>(handle);
 }
 
+// The failures that have a C library counterpart read as on other systems.
+std::error_code openFailure(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return std::make_error_code(std::errc::permission_denied);
+    default:
+        return {static_cast<int>(error), std::system_category()};
+    }
+}
+
 std::optional<FileId> idOfHandle(HANDLE handle)
 {
     BY_HANDLE_FILE_INFORMATION info{};
@@ -42,12 +57,16 @@ bool NativeFile::open(const char* path)
     // Without backup semantics a folder cannot be opened at all.
     const HANDLE handle = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    if (handle == INVALID_HANDLE_VALUE) {
+        openError_ = openFailure(::GetLastError());
         return false;
+    }
     if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        openError_ = make_error_code(OpenError::notRegularFile);
         ::CloseHandle(handle);
         return false;
     }
+    openError_.clear();
     handle_ = reinterpret_cast<std::intptr_t>(handle);
     id_ = idOfHandle(handle);
     return true;

@@ -77,8 +77,15 @@ void SectorMap::print(D88Image& image, std::ostream& out) const
         char head[48];
         std::snprintf(head, sizeof head, "    track %3d (C %2d, H %d):", track, expected.c, expected.h);
         out << head;
-        if (listed == 0)
-            out << " no records";
+        if (listed == 0) {
+            out << " no records\n";
+            continue;
+        }
+        // Such a track's records stop every search at once: listing them would suggest sectors.
+        if (image.firstRecordCount(track) == 0) {
+            out << " no sectors (the first record's sector count is 0)\n";
+            continue;
+        }
         // Only the first record of an identity is ever read; later ones stay unmarked.
         std::set<std::uint32_t> seen;
         for (std::int32_t i = 0; i < std::min(listed, maxListed * idBytes); i += idBytes) {

@@ -21,8 +21,12 @@ std::array<std::uint8_t, d88::cutBufferSize> buffer{};
 int main(int argc, char** argv)
 {
     if (argc == 2 && std::string_view(argv[1]) == "--version") {
-        std::cout << "d88info " D88_VERSION "\n";
-        return exitDescribed;
+        std::cout << "d88info " D88_VERSION "\n" << std::flush;
+        return std::cout ? exitDescribed : exitFailure;
+    }
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::cout << d88::info::usageText << d88::info::helpText << std::flush;
+        return std::cout ? exitDescribed : exitFailure;
     }
     const auto options = d88::info::parseOptions(argc, argv);
     if (!options) {
@@ -30,7 +34,7 @@ int main(int argc, char** argv)
         return exitFailure;
     }
     if (!image.open(options->image.c_str())) {
-        std::cerr << "d88info: cannot open " << options->image << ": not a readable file\n";
+        std::cerr << "d88info: cannot open " << options->image << ": " << image.openError().message() << "\n";
         return exitFailure;
     }
     d88::info::reportImage(image, *options, buffer, std::cout);

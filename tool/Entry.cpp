@@ -22,6 +22,15 @@ int runTool(int argc, const char* const* argv, ToolContext& context)
 {
     if (argc < 2 || argc > 3)
         return usage(context, argc, argv);
+    // Alone, the conventional options; with a DiskNo they are image names.
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        context.out << usageText(argv[0] != nullptr ? argv[0] : fallbackProgramName) << helpText << std::flush;
+        return context.out ? exitSuccess : exitFailure;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        context.out << versionText << std::flush;
+        return context.out ? exitSuccess : exitFailure;
+    }
 
     int diskNumber = 0;
     if (argc == 3) {

@@ -21,6 +21,16 @@ inline constexpr std::string_view diskBRecognisedText = "Disk B \x82\xF0\x94"
                                                         "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n";
 
 inline constexpr std::string_view fallbackProgramName = "d88cut";
+// After the usage line, for --help.
+inline constexpr std::string_view helpText =
+    "Cuts the files of Disk A and Disk B of the two-disk set out of a D88 image\n"
+    "into the current folder. The image is required, though the line above shows\n"
+    "it in [ ]; ( ) marks the optional disk number.\n"
+    "  d88file   the D88 image to read\n"
+    "  DiskNo.   1 or 2: take the image's first disk as Disk A (1) or Disk B (2),\n"
+    "            without looking at its signature, and stop after it\n"
+    "  --help, -h   show this text; --version   show the version\n";
+inline constexpr std::string_view versionText = "d88cut " D88_VERSION "\n";
 // Why a file whose extent would not fit the cut buffer is not written.
 inline constexpr std::string_view tooLargeReason = "larger than the cut buffer";
 

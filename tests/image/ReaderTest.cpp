@@ -102,7 +102,11 @@ TEST_F(ReaderTest, SelectionLoadsNameAndMediaTypeAndFailsCleanly)
     disk.tracks[3] = {rec(1, 1, 1, 3, filled(1024, 7))};
     Disk second;
     second.name = "B";
-    open(build::image({disk, second}));
+    Disk full;
+    full.name = "ABCDEFGHIJKLMNOPQ"; // fills the field: no end byte
+    open(build::image({disk, second, full}));
+    ASSERT_TRUE(image.selectDisk(2));
+    EXPECT_STREQ(image.diskName(), "ABCDEFGHIJKLMNOPQ") << "the 17th character is kept";
 
     ASSERT_TRUE(image.selectDisk(0));
     EXPECT_STREQ(image.diskName(), "ABCDEFGHIJKLMNOP");

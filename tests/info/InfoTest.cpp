@@ -92,7 +92,11 @@ TEST_F(InfoTest, MapMarksEachRecordWithTheFileThatUsesIt)
     a.tracks[8].insert(a.tracks[8].begin() + 2, Record{9, 9, 9, 2, std::vector<std::uint8_t>(512), {}, {}});
     for (int r = 6; r < 6 + 65; ++r) // a damaged track chaining more records than a line shows
         a.tracks[9].push_back(Record{4, 1, static_cast<std::uint8_t>(r), 3, {}, {}, {}});
+    a.tracks[163] = std::vector<Record>(40, Record{0, 0, 0, 0, std::vector<std::uint8_t>(256), 0, {}}); // zero-filled
+    a.name = "SEVENTEEN LETTERS"; // fills its field
     const auto result = info({a}, {"--map"});
+    EXPECT_TRUE(has(result, "    track 163 (C 81, H 1): no sectors (the first record's sector count is 0)"));
+    EXPECT_NE(result.out.find("name \"SEVENTEEN LETTERS\""), std::string::npos) << "all 17 characters";
     EXPECT_TRUE(has(result, "    track   8 (C  4, H 0): 1 2=W 9/9/9/2 3=W 4 5"));
     const auto track9 = result.out.find("    track   9 (C  4, H 1): 1 2 3 4 5 6 7 ");
     ASSERT_NE(track9, std::string::npos);
@@ -131,7 +135,15 @@ TEST_F(InfoTest, WrongCommandLinesAndUnreadableImagesFail)
 
     const auto result = run({dir.path().string()});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "d88info: cannot open " + dir.path().string() + ": not a readable file\n");
+    EXPECT_EQ(result.err, "d88info: cannot open " + dir.path().string() + ": Is a directory\n");
+    const auto missing = run({(dir / "none.d88").string()});
+    EXPECT_EQ(missing.err, "d88info: cannot open " + (dir / "none.d88").string() + ": No such file or directory\n");
+    const auto help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: d88info [--map] [--as A|B] IMAGE\n")) << help.out;
+    EXPECT_NE(help.out.find("  --as A|B "), std::string::npos);
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(run({"-h"}).out, help.out);
 }
 
 TEST_F(InfoTest, RealImagesAreDescribed)

@@ -25,6 +25,25 @@ TEST_F(CommandLineTest, WrongArgumentsPrintTheUsage)
     EXPECT_TRUE(outputNames().empty());
 }
 
+TEST_F(CommandLineTest, HelpAndVersionAloneAnswerOnStandardOutput)
+{
+    for (const char* option : {"--help", "-h"}) {
+        const auto result = run({option});
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_TRUE(result.out.starts_with(usage)) << result.out;
+        EXPECT_NE(result.out.find("  DiskNo.   1 or 2"), std::string::npos);
+    }
+    const auto version = run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "d88cut " D88_VERSION "\n");
+    // With a disk number, --help is an image name like any other.
+    const auto named = run({"--help", "1"});
+    EXPECT_EQ(named.status, 1);
+    EXPECT_EQ(named.err, openFailed);
+    EXPECT_TRUE(outputNames().empty());
+}
+
 TEST_F(CommandLineTest, ImageThatCannotBeOpened)
 {
     for (const auto& path : {(inputs / "missing.d88").string(), inputs.path().string()}) {
