@@ -13,7 +13,19 @@ if(WIN32)
     # Everything in one folder: the two programs beside README and LICENSE.
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
+    # Without dpkg-shlibdeps (dpkg-dev) and file, CPack would write a .deb
+    # with no Depends at all, or stop half-way: say so before anything is built.
+    find_program(D88_DPKG_SHLIBDEPS dpkg-shlibdeps)
+    find_program(D88_FILE file)
+    if(D88_DEB_HARDENING AND (NOT D88_DPKG_SHLIBDEPS OR NOT D88_FILE))
+        message(FATAL_ERROR "The Debian package needs dpkg-shlibdeps and file to find its dependencies: "
+                            "apt-get install dpkg-dev file")
+    endif()
     set(CPACK_GENERATOR DEB TGZ)
+    if(NOT D88_DPKG_SHLIBDEPS OR NOT D88_FILE)
+        message(STATUS "No dpkg-shlibdeps or file: cpack makes the .tar.gz only")
+        set(CPACK_GENERATOR TGZ)
+    endif()
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
