@@ -17,8 +17,8 @@ struct FileId {
 
 // The identity of what is at `path` itself, nullopt when nothing is there: a
 // symbolic link there is not followed, so it never answers for its target
-// (nor waits on it). Paths are in the system's own encoding (the ANSI code
-// page on Windows), as the command line hands them over.
+// (nor waits on it). Paths are UTF-8 on Windows (the programs take their
+// command line as UTF-16), the system's own bytes elsewhere.
 std::optional<FileId> entryIdOf(const char* path);
 
 // A regular file opened read-only, read by absolute position with no shared

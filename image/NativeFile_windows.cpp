@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 
 namespace d88 {
 namespace {
@@ -27,6 +28,28 @@ std::error_code openFailure(DWORD error)
     }
 }
 
+// A UTF-8 path as Windows' wide calls take it, in the \\?\ form that is not
+// held to 260 characters (made absolute first, as that form is taken as is).
+std::wstring widePath(const char* path)
+{
+    const int size = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
+    if (size <= 0)
+        return {};
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, wide.data(), size);
+    const DWORD fullSize = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (fullSize == 0)
+        return wide;
+    std::wstring full(fullSize, L'\0');
+    const DWORD written = ::GetFullPathNameW(wide.c_str(), fullSize, full.data(), nullptr);
+    full.resize(written);
+    if (full.rfind(L"\\\\?\\", 0) == 0)
+        return full;
+    if (full.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 std::optional<FileId> idOfHandle(HANDLE handle)
 {
     BY_HANDLE_FILE_INFORMATION info{};
@@ -42,8 +65,8 @@ std::optional<FileId> entryIdOf(const char* path)
 {
     // A reparse point (a link) is opened itself, not what it leads to.
     const HANDLE handle =
-        ::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        ::CreateFileW(widePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
     const auto id = idOfHandle(handle);
@@ -55,10 +78,15 @@ bool NativeFile::open(const char* path)
 {
     close();
     // Without backup semantics a folder cannot be opened at all.
-    const HANDLE handle = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        ::CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        openError_ = openFailure(::GetLastError());
+        const DWORD error = ::GetLastError();
+        // A folder cannot be opened as a file: say that, not "access denied".
+        const DWORD attributes = ::GetFileAttributesW(widePath(path).c_str());
+        const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        openError_ = folder ? std::make_error_code(std::errc::is_a_directory) : openFailure(error);
         return false;
     }
     if (::GetFileType(handle) != FILE_TYPE_DISK) {

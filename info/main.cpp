@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "Catalogue.hpp"
+#include "Console.hpp"
 #include "D88Image.hpp"
 #include "Options.hpp"
 #include "Report.hpp"
@@ -18,17 +19,21 @@ std::array<std::uint8_t, d88::cutBufferSize> buffer{};
 
 } // namespace
 
-int main(int argc, char** argv)
+int D88_MAIN(argc, argv)
 {
-    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+    d88::console::showTextsAsCharacters();
+    d88::console::Arguments arguments(argc, argv);
+    argc = arguments.count();
+    char** args = arguments.values();
+    if (argc == 2 && std::string_view(args[1]) == "--version") {
         std::cout << "d88info " D88_VERSION "\n" << std::flush;
         return std::cout ? exitDescribed : exitFailure;
     }
-    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    if (argc == 2 && (std::string_view(args[1]) == "--help" || std::string_view(args[1]) == "-h")) {
         std::cout << d88::info::usageText << d88::info::helpText << std::flush;
         return std::cout ? exitDescribed : exitFailure;
     }
-    const auto options = d88::info::parseOptions(argc, argv);
+    const auto options = d88::info::parseOptions(argc, args);
     if (!options) {
         std::cerr << d88::info::usageText;
         return exitFailure;

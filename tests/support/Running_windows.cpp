@@ -45,15 +45,19 @@ Running::Running(const std::vector<std::string>& argv, const std::filesystem::pa
     }
     const HANDLE out = outputFile(capture_ / "stdout");
     const HANDLE err = outputFile(capture_ / "stderr");
-    STARTUPINFOA startup{};
+    // Arguments are UTF-8, so any name Windows can hold reaches the program.
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, commandLine.c_str(), -1, nullptr, 0);
+    std::wstring wideCommandLine(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, commandLine.c_str(), -1, wideCommandLine.data(), size);
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
-    const std::string directory = folder.string();
-    const BOOL started = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    const std::wstring directory = folder.wstring();
+    const BOOL started = ::CreateProcessW(nullptr, wideCommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                           directory.c_str(), &startup, &process);
     ::CloseHandle(out);
     ::CloseHandle(err);

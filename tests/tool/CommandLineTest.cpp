@@ -44,6 +44,24 @@ TEST_F(CommandLineTest, HelpAndVersionAloneAnswerOnStandardOutput)
     EXPECT_TRUE(outputNames().empty());
 }
 
+TEST_F(CommandLineTest, AnImageOfAnyNameAtAPathOfAnyLengthOpens)
+{
+    // A Japanese name, which no Western code page holds, in a folder whose
+    // path is longer than Windows' old limit of 260 characters.
+    std::filesystem::path folder = inputs.path();
+    while (folder.u8string().size() <= 300)
+        folder /= std::string(40, 'd');
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path named = folder / std::filesystem::path(u8"\u30C6\u30B9\u30C8.d88");
+    const Disk b = setDisk('B', Signature::diskB);
+    writeFile(named, image({b}));
+    const std::u8string utf8 = named.u8string();
+    const auto result = run({std::string(utf8.begin(), utf8.end())});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, diskBText);
+    EXPECT_EQ(checkFiles(b, diskBFiles), "");
+}
+
 TEST_F(CommandLineTest, ImageThatCannotBeOpened)
 {
     for (const auto& path : {(inputs / "missing.d88").string(), inputs.path().string()}) {
