@@ -41,14 +41,7 @@ public:
     void record(std::uint8_t c, std::uint8_t h, std::uint8_t r, std::uint16_t length,
                 const std::vector<std::uint8_t>& data = {})
     {
-        std::vector<std::uint8_t> bytes(16, 0);
-        bytes[0] = c;
-        bytes[1] = h;
-        bytes[2] = r;
-        bytes[3] = 3;
-        put16(bytes, 4, endlessCount);
-        put16(bytes, 14, length);
-        write(bytes);
+        recordHeader(c, h, r, length);
         write(data);
         if (length > data.size() && !sparse_) {
             write(std::vector<std::uint8_t>(length - data.size(), 0));
