@@ -40,49 +40,38 @@ void ChainIndex::clear()
     std::fill(table_.begin(), table_.end(), 0u);
 }
 
-std::optional<FoundRecord> ChainIndex::find(ImageStream& stream, std::uint64_t start, std::uint32_t identity)
+template <class Visit>
+ChainIndex::Outcome ChainIndex::follow(ImageStream& stream, std::uint64_t start, bool mayRestart, Visit&& visit,
+                                       std::optional<std::uint64_t>& chainEnd)
 {
-    std::optional<FoundRecord> answer;
-    // Starting afresh mid-search loses the runs in hand, so the search is
-    // made again; then it holds only its own walk and needs no second start.
-    if (search(stream, start, identity, true, answer) == Outcome::restart)
-        search(stream, start, identity, false, answer);
-    return answer;
-}
-
-ChainIndex::Outcome ChainIndex::search(ImageStream& stream, std::uint64_t start, std::uint32_t identity,
-                                       bool mayRestart, std::optional<FoundRecord>& answer)
-{
-    answer.reset();
+    chainEnd.reset();
     const auto node = nodeFor(stream, start);
-    if (!node)
-        return Outcome::answered; // the walk ends before its first record
-
+    if (!node) {
+        chainEnd = start; // the walk ends before its first record
+        return Outcome::followed;
+    }
     std::uint32_t run = nodes_[*node].run;
     std::int64_t level = nodes_[*node].level;
     std::int64_t walked = 0; // records of the walk before `level`
     for (;;) {
         Run& current = runs_[run];
-        const std::int64_t lastAllowed = level + (maxWalk - walked) - 1;
-        const std::int64_t to = std::min(current.last(), lastAllowed);
-        const Hit hit = scan(current, level, to, identity, level - walked);
-        if (hit.found) {
-            const Record& record = current.at(*hit.found);
-            answer = FoundRecord{record.position + SectorHeader::size, record.dataLength};
-            return Outcome::answered;
-        }
-        if (hit.stopped || to == lastAllowed)
-            return Outcome::answered;
+        if (visit(current, level, walked))
+            return Outcome::followed;
         walked += current.last() - level + 1;
         level = current.last() + 1;
         switch (current.tail) {
-        case Tail::ended:
-            return Outcome::answered;
+        case Tail::ended: {
+            const Record& last = current.records.back();
+            chainEnd = last.position + SectorHeader::size + last.dataLength;
+            return Outcome::followed;
+        }
         case Tail::joined:
             run = nodes_[current.next].run;
             level = nodes_[current.next].level;
             break;
         case Tail::open:
+            // Starting afresh loses the runs in hand: the caller follows the
+            // walk again, which then holds only this walk and needs no second start.
             if (mayRestart && nodes_.size() >= limits_.budget) {
                 clear();
                 return Outcome::restart;
@@ -91,6 +80,26 @@ ChainIndex::Outcome ChainIndex::search(ImageStream& stream, std::uint64_t start,
             break;
         }
     }
+}
+
+std::optional<FoundRecord> ChainIndex::find(ImageStream& stream, std::uint64_t start, std::uint32_t identity)
+{
+    std::optional<FoundRecord> answer;
+    const auto visit = [&](Run& run, std::int64_t from, std::int64_t walked) {
+        const std::int64_t lastAllowed = from + (maxWalk - walked) - 1;
+        const std::int64_t to = std::min(run.last(), lastAllowed);
+        const Hit hit = scan(run, from, to, identity, from - walked);
+        if (hit.found) {
+            const Record& record = run.at(*hit.found);
+            answer = FoundRecord{record.position + SectorHeader::size, record.dataLength};
+            return true;
+        }
+        return hit.stopped || to == lastAllowed;
+    };
+    std::optional<std::uint64_t> chainEnd; // a search ends there
+    if (follow(stream, start, true, visit, chainEnd) == Outcome::restart)
+        follow(stream, start, false, visit, chainEnd);
+    return answer;
 }
 
 std::optional<std::uint32_t> ChainIndex::nodeFor(ImageStream& stream, std::uint64_t start)
@@ -105,57 +114,34 @@ std::optional<std::uint32_t> ChainIndex::nodeFor(ImageStream& stream, std::uint6
 std::uint32_t ChainIndex::list(ImageStream& stream, std::uint64_t start, std::uint32_t limit, std::uint8_t* ids)
 {
     std::uint32_t listed = 0;
-    if (listing(stream, start, limit, ids, true, listed) == Outcome::restart)
-        listing(stream, start, limit, ids, false, listed);
-    return listed;
-}
-
-ChainIndex::Outcome ChainIndex::listing(ImageStream& stream, std::uint64_t start, std::uint32_t limit,
-                                        std::uint8_t* ids, bool mayRestart, std::uint32_t& listed)
-{
-    listed = 0;
     const auto put = [&](std::uint32_t identity, std::uint16_t count) {
         for (int byte = 0; byte < 4; ++byte)
             ids[4 * listed + static_cast<std::uint32_t>(byte)] = static_cast<std::uint8_t>(identity >> (8 * byte));
         return ++listed == count || listed == limit;
     };
-
+    const auto visit = [&](Run& run, std::int64_t from, std::int64_t) {
+        for (std::int64_t level = from; level <= run.last(); ++level)
+            if (put(run.at(level).identity, run.at(level).count))
+                return true;
+        return false;
+    };
     // Through the runs first; the chain goes on unheld past a count of 0.
-    std::uint64_t position = start;
-    if (const auto node = nodeFor(stream, start)) {
-        std::uint32_t run = nodes_[*node].run;
-        std::int64_t level = nodes_[*node].level;
-        for (;;) {
-            const Run& current = runs_[run];
-            for (; level <= current.last(); ++level)
-                if (put(current.at(level).identity, current.at(level).count))
-                    return Outcome::answered;
-            if (current.tail == Tail::joined) {
-                run = nodes_[current.next].run;
-                level = nodes_[current.next].level;
-            } else if (current.tail == Tail::open) {
-                if (mayRestart && nodes_.size() >= limits_.budget) {
-                    clear();
-                    return Outcome::restart;
-                }
-                extend(stream, run);
-            } else {
-                const Record& last = current.records.back();
-                position = last.position + SectorHeader::size + last.dataLength;
-                break;
-            }
-        }
+    std::optional<std::uint64_t> chainEnd;
+    if (follow(stream, start, true, visit, chainEnd) == Outcome::restart) {
+        listed = 0;
+        follow(stream, start, false, visit, chainEnd);
     }
-    for (;;) {
+    for (std::uint64_t position = chainEnd.value_or(0); chainEnd;) {
         const std::uint8_t* raw = stream.view(position, SectorHeader::size);
         ++headersRead_;
         if (raw == nullptr)
-            return Outcome::answered;
+            break;
         const SectorHeader header = SectorHeader::parse(raw);
         if (put(header.identity(), header.sectorCount))
-            return Outcome::answered;
+            break;
         position += SectorHeader::size + header.dataLength;
     }
+    return listed;
 }
 
 ChainIndex::Reading ChainIndex::readOn(ImageStream& stream, std::uint64_t position)

@@ -119,12 +119,17 @@ private:
         std::optional<std::int64_t> found;
         bool stopped = false;
     };
-    enum class Outcome : std::uint8_t { answered, restart };
+    enum class Outcome : std::uint8_t { followed, restart };
 
-    Outcome search(ImageStream& stream, std::uint64_t start, std::uint32_t identity, bool mayRestart,
-                   std::optional<FoundRecord>& answer);
-    Outcome listing(ImageStream& stream, std::uint64_t start, std::uint32_t limit, std::uint8_t* ids, bool mayRestart,
-                    std::uint32_t& listed);
+    // Follows the walk from `start` through the runs, reading on where a run
+    // is open: `visit(run, from, walked)` gets each stretch of held records
+    // from level `from` to the run's last, `walked` records into the walk,
+    // and returns true when it needs no more. `chainEnd` is set where the
+    // held records end (the walk's start when it has none): the header there
+    // ends a search, and a listing reads on from it.
+    template <class Visit>
+    Outcome follow(ImageStream& stream, std::uint64_t start, bool mayRestart, Visit&& visit,
+                   std::optional<std::uint64_t>& chainEnd);
     std::optional<std::uint32_t> nodeFor(ImageStream& stream, std::uint64_t start);
     std::optional<std::uint32_t> addWalk(ImageStream& stream, std::uint64_t start);
     void extend(ImageStream& stream, std::uint32_t run);
