@@ -1,4 +1,5 @@
 #include "NativeFile.hpp"
+#include "WindowsError.hpp"
 
 #include <windows.h>
 
@@ -11,21 +12,6 @@ namespace {
 HANDLE native(std::intptr_t handle)
 {
     return reinterpret_cast<HANDLE>(handle);
-}
-
-// The failures that have a C library counterpart read as on other systems.
-std::error_code openFailure(DWORD error)
-{
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return std::make_error_code(std::errc::no_such_file_or_directory);
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-        return std::make_error_code(std::errc::permission_denied);
-    default:
-        return {static_cast<int>(error), std::system_category()};
-    }
 }
 
 // A UTF-8 path as Windows' wide calls take it, in the \\?\ form that is not
@@ -86,7 +72,7 @@ bool NativeFile::open(const char* path)
         // A folder cannot be opened as a file: say that, not "access denied".
         const DWORD attributes = ::GetFileAttributesW(widePath(path).c_str());
         const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        openError_ = folder ? std::make_error_code(std::errc::is_a_directory) : openFailure(error);
+        openError_ = folder ? std::make_error_code(std::errc::is_a_directory) : windowsError(error);
         return false;
     }
     if (::GetFileType(handle) != FILE_TYPE_DISK) {

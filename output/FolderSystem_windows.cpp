@@ -6,6 +6,7 @@
 
 #include "FolderSystem.hpp"
 #include "OutputFolder.hpp"
+#include "WindowsError.hpp"
 
 namespace d88 {
 namespace {
@@ -37,46 +38,6 @@ void setPending(const std::wstring& path)
         return;
     std::memcpy(pendingPath.data(), path.c_str(), (path.size() + 1) * sizeof(wchar_t));
     pendingSet = true;
-}
-
-// Windows' own texts, without the closing full stop and line end they carry.
-class WindowsCategory : public std::error_category {
-public:
-    const char* name() const noexcept override { return "windows"; }
-    std::string message(int code) const override
-    {
-        std::string text = std::system_category().message(code);
-        while (!text.empty() &&
-               (text.back() == '\n' || text.back() == '\r' || text.back() == '.' || text.back() == ' '))
-            text.pop_back();
-        return text;
-    }
-};
-
-// The failures that have a C library counterpart read as on other systems.
-std::error_code windowsError(DWORD error)
-{
-    switch (error) {
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return std::make_error_code(std::errc::permission_denied);
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return std::make_error_code(std::errc::no_space_on_device);
-    case ERROR_WRITE_PROTECT:
-        return std::make_error_code(std::errc::read_only_file_system);
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_FILE_NOT_FOUND:
-        return std::make_error_code(std::errc::no_such_file_or_directory);
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return std::make_error_code(std::errc::file_exists);
-    default:
-        break;
-    }
-    static const WindowsCategory category;
-    return {static_cast<int>(error), category};
 }
 
 std::error_code lastError()
