@@ -30,11 +30,26 @@ private:
     std::vector<char*> pointers_;
 };
 
-// Where standard output or error is a Windows console, makes the Japanese
-// (code page 932) texts show as the characters they are, whatever the
-// console's code page; redirected, the bytes stay exactly as written.
-// Nothing to do elsewhere.
+// Where the program starts with standard input, output or error closed,
+// opens them on a null device (output on one that fails every write, so a
+// lost log still fails the run), so no file the program opens can take
+// their place. False where that cannot be done: the program must then stop
+// before it opens anything. Call first thing.
+[[nodiscard]] bool protectStandardStreams();
+
+// Where standard output or error is read by a person, makes the Japanese
+// texts (JapaneseText) show as the characters they are: on a terminal whose
+// locale uses UTF-8, or on a Windows console whatever its code page.
+// Redirected to a file or a pipe, the bytes stay exactly as written.
 void showTextsAsCharacters();
+
+// True on Windows when the program has a console window of its own, made
+// for it because Explorer started it (a double-click, or files dropped on
+// it), which closes the moment it ends; false from a command prompt and on
+// other systems.
+bool ownsConsoleWindow();
+// Waits for a key press in that window; returns at once where there is none.
+void waitForKey();
 
 } // namespace d88::console
 

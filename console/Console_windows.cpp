@@ -5,11 +5,10 @@
 #include <streambuf>
 
 #include "Console.hpp"
+#include "JapaneseText.hpp"
 
 namespace d88::console {
 namespace {
-
-constexpr UINT shiftJis = 932;
 
 std::string utf8Of(const wchar_t* text)
 {
@@ -20,8 +19,26 @@ std::string utf8Of(const wchar_t* text)
     return out;
 }
 
+// Length of the longest start of `text` that ends on a whole UTF-8 character.
+std::size_t wholeCharacters(const std::string& text)
+{
+    std::size_t end = text.size();
+    // A lead byte among the last three whose sequence is not complete yet.
+    for (std::size_t back = 1; back <= 3 && back <= text.size(); ++back) {
+        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue;
+        const std::size_t needed = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        if (needed > back)
+            end = text.size() - back;
+        break;
+    }
+    return end;
+}
+
 // Collects a stream's bytes and writes them to a console as UTF-16, read as
-// code page 932, whole lines at a time so no character is cut in two.
+// UTF-8 (the programs' arguments and, on a console, their Japanese texts),
+// whole lines at a time, never cutting a character in two.
 class ConsoleBuffer : public std::streambuf {
 public:
     explicit ConsoleBuffer(HANDLE console) : console_(console) { }
@@ -45,13 +62,13 @@ protected:
     }
     int sync() override
     {
-        if (pending_.empty())
+        const std::size_t whole = wholeCharacters(pending_);
+        if (whole == 0)
             return 0;
-        const int size =
-            ::MultiByteToWideChar(shiftJis, 0, pending_.data(), static_cast<int>(pending_.size()), nullptr, 0);
+        const int size = ::MultiByteToWideChar(CP_UTF8, 0, pending_.data(), static_cast<int>(whole), nullptr, 0);
         std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-        ::MultiByteToWideChar(shiftJis, 0, pending_.data(), static_cast<int>(pending_.size()), wide.data(), size);
-        pending_.clear();
+        ::MultiByteToWideChar(CP_UTF8, 0, pending_.data(), static_cast<int>(whole), wide.data(), size);
+        pending_.erase(0, whole);
         DWORD written = 0;
         return ::WriteConsoleW(console_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) ? 0 : -1;
     }
@@ -86,10 +103,43 @@ void showTextsAsCharacters()
     if (const HANDLE handle = ::GetStdHandle(STD_OUTPUT_HANDLE); isConsole(handle) && out == nullptr) {
         out = new ConsoleBuffer(handle); // lives as long as the stream
         std::cout.rdbuf(out);
+        showAsCharacters(std::cout);
     }
     if (const HANDLE handle = ::GetStdHandle(STD_ERROR_HANDLE); isConsole(handle) && err == nullptr) {
         err = new ConsoleBuffer(handle);
         std::cerr.rdbuf(err);
+        showAsCharacters(std::cerr);
+    }
+}
+
+// Windows starts every console program with its standard handles in place.
+bool protectStandardStreams()
+{
+    return true;
+}
+
+bool ownsConsoleWindow()
+{
+    // A console made for this process alone: Explorer started it. From a
+    // command prompt the prompt's own process shares the console.
+    DWORD processes[2] = {};
+    return ::GetConsoleProcessList(processes, 2) == 1;
+}
+
+void waitForKey()
+{
+    const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (input == INVALID_HANDLE_VALUE || input == nullptr || !::GetConsoleMode(input, &mode))
+        return;
+    ::FlushConsoleInputBuffer(input);
+    for (;;) {
+        INPUT_RECORD record{};
+        DWORD read = 0;
+        if (!::ReadConsoleInputW(input, &record, 1, &read) || read == 0)
+            return;
+        if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown)
+            return;
     }
 }
 

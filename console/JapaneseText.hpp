@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace d88::console {
+
+// A message in Japanese, held as the Shift_JIS (code page 932) bytes the
+// programs write. Where a person reads the stream directly (a terminal whose
+// locale uses UTF-8, a Windows console) it is written as the characters it
+// stands for; to a file or a pipe it stays the Shift_JIS bytes.
+struct JapaneseText {
+    std::string_view shiftJis;
+};
+std::ostream& operator<<(std::ostream& stream, JapaneseText text);
+
+// Marks a stream as read by a person, so JapaneseText is written there as UTF-8.
+void showAsCharacters(std::ostream& stream);
+
+// The UTF-8 form of a Shift_JIS text; nullopt where it holds a character
+// the decoding does not know (it knows the kana, and the kanji the texts use).
+std::optional<std::string> utf8Of(std::string_view shiftJis);
+
+} // namespace d88::console
