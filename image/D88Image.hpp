@@ -75,6 +75,9 @@ public:
     std::uint64_t headersRead() const { return chains_.headersRead(); }
     // Which file is open, so that nothing is ever written over it.
     std::optional<FileId> fileId() const { return stream_.fileId(); }
+    // The open file's size and first bytes, to tell a person what else it may be.
+    std::uint64_t fileSize() const { return stream_.fileSize(); }
+    std::size_t readHead(std::span<std::uint8_t> head) { return stream_.readAt(0, head.data(), head.size()); }
 
 private:
     void clearSelection();

@@ -30,6 +30,7 @@ public:
     bool isOpen() const { return file_.isOpen(); }
     std::error_code openError() const { return file_.openError(); }
     std::optional<FileId> fileId() const { return file_.id(); }
+    std::uint64_t fileSize() const { return file_.size(); }
 
     // Copies up to `count` bytes starting at `position`; returns how many arrived.
     std::size_t readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count)

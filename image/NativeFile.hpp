@@ -40,6 +40,8 @@ public:
     bool isOpen() const { return handle_ != closedHandle; }
     // Identity of the open file, taken when it was opened; nullopt when closed.
     std::optional<FileId> id() const { return id_; }
+    // The file's size now; 0 when closed or when the system cannot say.
+    std::uint64_t size() const;
 
     // Copies up to `count` bytes from `position`; returns how many arrived
     // (fewer only at the end of the file or on a read error).

@@ -59,6 +59,14 @@ void NativeFile::close()
     id_.reset();
 }
 
+std::uint64_t NativeFile::size() const
+{
+    struct stat status { };
+    if (!isOpen() || ::fstat(fd(handle_), &status) != 0 || status.st_size < 0)
+        return 0;
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
 std::size_t NativeFile::readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count) const
 {
     constexpr auto maxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t>::max());

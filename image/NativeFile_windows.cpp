@@ -94,6 +94,14 @@ void NativeFile::close()
     id_.reset();
 }
 
+std::uint64_t NativeFile::size() const
+{
+    LARGE_INTEGER size{};
+    if (!isOpen() || !::GetFileSizeEx(native(handle_), &size) || size.QuadPart < 0)
+        return 0;
+    return static_cast<std::uint64_t>(size.QuadPart);
+}
+
 std::size_t NativeFile::readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count) const
 {
     std::size_t done = 0;

@@ -12,6 +12,9 @@ namespace d88 {
 class FileSink {
 public:
     virtual ~FileSink() = default;
+    // Makes the place ready before the first file is written (a folder
+    // created where asked); the error says why it cannot be.
+    [[nodiscard]] virtual std::error_code prepare() { return {}; }
     [[nodiscard]] virtual std::error_code write(const std::string& name, const std::uint8_t* data,
                                                 std::size_t size) = 0;
 };

@@ -7,6 +7,17 @@
 
 namespace d88 {
 
+std::error_code FolderSink::prepare()
+{
+    if (!create_)
+        return {};
+    std::error_code failed;
+    if (!std::filesystem::create_directory(folder_.path(), failed) && !failed &&
+        !std::filesystem::is_directory(folder_.path(), failed))
+        return failed ? failed : std::make_error_code(std::errc::not_a_directory);
+    return failed;
+}
+
 std::error_code FolderSink::write(const std::string& name, const std::uint8_t* data, std::size_t size)
 {
     const auto image = source_.fileId();

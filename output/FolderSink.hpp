@@ -13,14 +13,20 @@ class D88Image;
 // nothing in the folder can interfere with (see OutputFolder). A name that
 // is the image being read (itself or a hard link to it) is never written; a
 // symbolic link there is replaced like any other link, its target untouched.
+// With `create`, the folder is made (one level, with the umask) if it is missing.
 class FolderSink : public FileSink {
 public:
-    FolderSink(const std::filesystem::path& folder, const D88Image& source) : folder_(folder), source_(source) { }
+    FolderSink(const std::filesystem::path& folder, const D88Image& source, bool create = false)
+        : folder_(folder), source_(source), create_(create)
+    {
+    }
+    [[nodiscard]] std::error_code prepare() override;
     [[nodiscard]] std::error_code write(const std::string& name, const std::uint8_t* data, std::size_t size) override;
 
 private:
     OutputFolder folder_;
     const D88Image& source_;
+    bool create_;
 };
 
 } // namespace d88

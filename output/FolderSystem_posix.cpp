@@ -84,17 +84,6 @@ std::vector<char> accessAclOf(const std::string& path)
 
 } // namespace
 
-void protectStandardDescriptors()
-{
-    for (int standard = 0; standard <= 2; ++standard)
-        if (::fcntl(standard, F_GETFD) < 0 && errno == EBADF) {
-            // The lowest free descriptor is the one missing.
-            const int opened = ::open(standard == 1 ? "/dev/full" : "/dev/null", O_RDWR);
-            if (opened >= 0 && opened != standard)
-                ::close(opened);
-        }
-}
-
 void removeTemporaryOnInterrupt()
 {
     // A file grown past the size limit fails with its reason (File too large)

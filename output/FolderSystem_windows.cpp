@@ -57,11 +57,6 @@ std::wstring temporaryPath(const system::Folder& folder, const system::NewFile& 
 
 } // namespace
 
-// Windows starts every console program with its standard handles in place.
-void protectStandardDescriptors()
-{
-}
-
 void removeTemporaryOnInterrupt()
 {
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);

@@ -48,12 +48,6 @@ private:
 // limit fail with its reason. Call once, before the first file.
 void removeTemporaryOnInterrupt();
 
-// Where the program starts with standard input, output or error closed,
-// opens them on a null device (output on one that fails every write, so a
-// lost log still fails the run), so no file the run opens can take their
-// place. Call first thing.
-void protectStandardDescriptors();
-
 // ".NAME.<16 hex digits>.d88cut-part", random each time.
 std::string temporaryNameFor(const std::string& name);
 

@@ -1,71 +1,108 @@
 #include "Entry.hpp"
 
+#include <array>
+
 #include "Catalogue.hpp"
 #include "CutFile.hpp"
 #include "D88Image.hpp"
+#include "FileSink.hpp"
+#include "ForeignFormat.hpp"
 #include "Messages.hpp"
 #include "Recognition.hpp"
 
 namespace d88 {
 namespace {
 
-int usage(ToolContext& context, int argc, const char* const* argv)
+// Help and version go to standard output; one that cannot take them fails.
+int answer(ToolContext& context, const std::string& text)
 {
-    const std::string_view program = (argc > 0 && argv[0] != nullptr) ? argv[0] : fallbackProgramName;
-    context.err << usageText(program);
+    if (context.out << text << std::flush)
+        return exitSuccess;
+    context.err << standardOutputFailedText << std::flush;
     return exitFailure;
 }
 
-} // namespace
-
-int runTool(int argc, const char* const* argv, ToolContext& context)
+// Said once a run without DiskNo has recognised nothing, so a wrong image is
+// not mistaken for a silent failure.
+void reportNothingFound(ToolContext& context, const std::string& imageName)
 {
-    if (argc < 2 || argc > 3)
-        return usage(context, argc, argv);
-    // Alone, the conventional options; with a DiskNo they are image names.
-    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
-        context.out << usageText(argv[0] != nullptr ? argv[0] : fallbackProgramName) << helpText << std::flush;
-        return context.out ? exitSuccess : exitFailure;
-    }
-    if (argc == 2 && std::string_view(argv[1]) == "--version") {
-        context.out << versionText << std::flush;
-        return context.out ? exitSuccess : exitFailure;
-    }
-
-    int diskNumber = 0;
-    if (argc == 3) {
-        // Only the first character counts: "1x" is disk 1.
-        diskNumber = static_cast<signed char>(argv[2][0]) - '0';
-        if (diskNumber < 1 || diskNumber > 2)
-            return usage(context, argc, argv);
-    }
-
     D88Image& image = context.image;
-    if (!image.open(argv[1])) {
-        context.err << openFailedText;
+    std::array<std::uint8_t, archiveHeadSize> head{};
+    const std::size_t got = image.readHead(head);
+    context.err << nothingFound(imageName, archiveFormatOf(std::span(head).first(got)), image.diskCount() == 0);
+}
+
+// The files are written whatever became of the log; a stream that lost
+// text still fails the run, reported on the other one.
+bool logWritten(ToolContext& context)
+{
+    const bool out = static_cast<bool>(context.out.flush());
+    const bool err = static_cast<bool>(context.err.flush());
+    if (!out)
+        context.err << standardOutputFailedText << std::flush;
+    if (!err)
+        context.out << standardErrorFailedText << std::flush;
+    return out && err;
+}
+
+int cut(const Command& command, ToolContext& context)
+{
+    D88Image& image = context.image;
+    if (!image.open(command.image.c_str())) {
+        context.err << openFailedText << openError(command.image, image.openError().message());
         return exitFailure;
     }
 
     bool allWritten = true;
+    bool recognised = false;
     for (std::int32_t disk = 0; disk < image.diskCount(); ++disk) {
         // A disk whose header cannot be read is deselected: every read of it
         // finds nothing, so it is passed over like any unrecognised disk.
         static_cast<void>(image.selectDisk(disk));
         image.setSectorRange(setFirstSector, setLastSector);
-        const DiskKind kind = identify(image, context.buffer, diskNumber).kind;
+        const DiskKind kind = identify(image, context.buffer, command.diskNumber).kind;
         if (kind == DiskKind::neither)
             continue;
+        // The folder is made only once there is something to put in it.
+        if (!recognised) {
+            if (const std::error_code failed = context.files.prepare()) {
+                context.err << folderError(command.directory.value_or("."), failed.message());
+                return exitFailure;
+            }
+        }
+        recognised = true;
         context.err << (kind == DiskKind::diskA ? diskARecognisedText : diskBRecognisedText);
         allWritten &= cutCatalogue(context, kind);
-        if (diskNumber != 0)
+        if (command.diskNumber != 0)
             break;
     }
-    // The files are written; a log that did not reach its reader still fails the run.
-    if (!context.out.flush()) {
-        context.err << standardOutputFailedText;
+    if (!recognised && command.diskNumber == 0)
+        reportNothingFound(context, command.image);
+    const bool logged = logWritten(context);
+    return allWritten && logged ? exitSuccess : exitFailure;
+}
+
+} // namespace
+
+int runTool(const Command& command, ToolContext& context)
+{
+    switch (command.action) {
+    case Command::Action::help:
+        return answer(context, usageText(command.program) + std::string(helpText));
+    case Command::Action::version:
+        return answer(context, std::string(versionText));
+    case Command::Action::usageError:
+        context.err << usageText(command.program) << usageProblem(command.program, command.problem) << std::flush;
         return exitFailure;
+    case Command::Action::cut:
+        break;
     }
-    return allWritten ? exitSuccess : exitFailure;
+    return cut(command, context);
+}
+
+int runTool(int argc, const char* const* argv, ToolContext& context)
+{
+    return runTool(parseCommandLine(argc, argv), context);
 }
 
 } // namespace d88

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandLine.hpp"
 #include "ToolContext.hpp"
 
 namespace d88 {
@@ -7,8 +8,10 @@ namespace d88 {
 inline constexpr int exitSuccess = 0;
 inline constexpr int exitFailure = 1;
 
-// The whole run for the command line `argv[0] d88file [DiskNo]`; returns the
-// exit status. The image is opened through `context.image` and left open.
+// The whole run for a parsed command line; returns the exit status. The
+// image is opened through `context.image` and left open.
+int runTool(const Command& command, ToolContext& context);
+// The same for the command line `argv[0] [options] d88file [DiskNo]`.
 int runTool(int argc, const char* const* argv, ToolContext& context);
 
 } // namespace d88

@@ -1,5 +1,6 @@
 #include "Messages.hpp"
 
+#include "DiskHeader.hpp"
 #include "FileRead.hpp"
 
 namespace d88 {
@@ -7,6 +8,37 @@ namespace d88 {
 std::string usageText(std::string_view program)
 {
     return "Usage: " + std::string(program) + " [d88file] (DiskNo.)\n";
+}
+
+std::string usageProblem(std::string_view program, std::string_view problem)
+{
+    return "error: " + std::string(problem) + "\nTry '" + std::string(program) + " --help'\n";
+}
+
+std::string openError(std::string_view image, std::string_view reason)
+{
+    return "error: cannot open " + std::string(image) + ": " + std::string(reason) + "\n";
+}
+
+std::string folderError(std::string_view folder, std::string_view reason)
+{
+    return "error: cannot create folder " + std::string(folder) + ": " + std::string(reason) + "\n";
+}
+
+std::string nothingFound(std::string_view image, std::optional<std::string_view> archive, bool noDisk)
+{
+    const std::string name(image);
+    if (archive)
+        return "warning: " + name + " is a " + std::string(*archive) + " archive, not a D88 image: unpack it first\n";
+    if (noDisk)
+        return "warning: " + name + " is shorter than one disk header (" + std::to_string(DiskHeader::size) +
+            " bytes): it is not a D88 image\n";
+    return "warning: " + name + " holds neither Disk A nor Disk B; see what it holds with: d88info " + name + "\n";
+}
+
+std::string dropHeading(std::string_view image, std::string_view folder)
+{
+    return "\n" + std::string(image) + " -> " + std::string(folder) + "\n";
 }
 
 std::string progressLine(std::string_view name)

@@ -1,25 +1,29 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "D88Image.hpp"
+#include "JapaneseText.hpp"
 
 namespace d88 {
 
-// Every text d88cut writes. The Japanese ones are Shift_JIS bytes, written as they are.
-// "ファイルをオープンできません.\n"
-inline constexpr std::string_view openFailedText =
+// Every text d88cut writes. The Japanese ones are Shift_JIS bytes, written as
+// they are except where a person reads the stream (see JapaneseText).
+// "ファイルをオープンできません.\n" ("The file cannot be opened.")
+inline constexpr console::JapaneseText openFailedText{
     "\x83t\x83@\x83"
-    "C\x83\x8B\x82\xF0\x83I\x81[\x83v\x83\x93\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1.\n";
-// "Disk A を認識しました.\n"
-inline constexpr std::string_view diskARecognisedText = "Disk A \x82\xF0\x94"
-                                                        "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n";
-// "Disk B を認識しました.\n"
-inline constexpr std::string_view diskBRecognisedText = "Disk B \x82\xF0\x94"
-                                                        "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n";
+    "C\x83\x8B\x82\xF0\x83I\x81[\x83v\x83\x93\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1.\n"};
+// "Disk A を認識しました.\n" ("Disk A recognised.")
+inline constexpr console::JapaneseText diskARecognisedText{"Disk A \x82\xF0\x94"
+                                                           "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n"};
+// "Disk B を認識しました.\n" ("Disk B recognised.")
+inline constexpr console::JapaneseText diskBRecognisedText{"Disk B \x82\xF0\x94"
+                                                           "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n"};
 
+// The name the program goes by where argv[0] is missing or empty.
 inline constexpr std::string_view fallbackProgramName = "d88cut";
 // After the usage line, for --help.
 inline constexpr std::string_view helpText =
@@ -29,17 +33,44 @@ inline constexpr std::string_view helpText =
     "  d88file   the D88 image to read\n"
     "  DiskNo.   1 or 2: take the image's first disk as Disk A (1) or Disk B (2),\n"
     "            without looking at its signature, and stop after it\n"
-    "  --help, -h   show this text; --version   show the version\n";
+    "  -d DIR, --directory=DIR\n"
+    "            write the files into DIR instead, creating it if it is missing\n"
+    "  --        ends the options: an image name after it may begin with -\n"
+    "  --help, -h   show this text; --version   show the version\n"
+    "Without DiskNo, an image that holds neither disk is named on standard error;\n"
+    "d88info IMAGE shows what it holds.\n";
 inline constexpr std::string_view versionText = "d88cut " D88_VERSION "\n";
 // Why a file whose extent would not fit the cut buffer is not written.
 inline constexpr std::string_view tooLargeReason = "larger than the cut buffer";
 
-// When the progress lines could not all be written (a full disk, a closed output).
+// When the progress lines, or the messages, could not all be written (a full
+// disk, a closed pipe); each is reported on the other stream.
 inline constexpr std::string_view standardOutputFailedText = "error: cannot write standard output\n";
+inline constexpr std::string_view standardErrorFailedText = "error: cannot write standard error\n";
 inline constexpr std::string_view outOfMemoryText = "error: out of memory\n";
+
+// Started from Explorer (Windows): what to do with the program, where it was
+// double-clicked with no image dropped on it; and the window's last line.
+inline constexpr std::string_view dropHelpText =
+    "d88cut cuts the files of Disk A and Disk B out of D88 disk images.\n"
+    "Drop one or more image files on d88cut.exe: the files of each go into a\n"
+    "folder beside it, named after it (set.d88 -> set).\n"
+    "From a command prompt: d88cut IMAGE [DiskNo]; d88cut --help says more.\n";
+inline constexpr std::string_view pressAnyKeyText = "\nPress any key to close this window.\n";
 
 // "Usage: PROGRAM [d88file] (DiskNo.)\n"
 std::string usageText(std::string_view program);
+// What was wrong with the command line, and where to read more, after the usage line.
+std::string usageProblem(std::string_view program, std::string_view problem);
+// "error: cannot open IMAGE: REASON\n", after openFailedText.
+std::string openError(std::string_view image, std::string_view reason);
+// "error: cannot create folder DIR: REASON\n"
+std::string folderError(std::string_view folder, std::string_view reason);
+// Why a run recognised no disk: the file is an archive (`archive` names its
+// format), too short to hold a disk, or holds other disks.
+std::string nothingFound(std::string_view image, std::optional<std::string_view> archive, bool noDisk);
+// Before the log of one dropped image: "\nIMAGE -> FOLDER\n".
+std::string dropHeading(std::string_view image, std::string_view folder);
 // "cutting ... NAME\n", on standard output.
 std::string progressLine(std::string_view name);
 // "warning: NAME: only F of L bytes found (STOP); the rest is zero-filled\n"

@@ -6,6 +6,7 @@
 #include "Catalogue.hpp"
 #include "Console.hpp"
 #include "D88Image.hpp"
+#include "DropRun.hpp"
 #include "Entry.hpp"
 #include "FolderSink.hpp"
 #include "Messages.hpp"
@@ -21,16 +22,21 @@ std::array<std::uint8_t, d88::cutBufferSize> cutBuffer{};
 
 int D88_MAIN(argc, argv)
 {
-    d88::protectStandardDescriptors();
-    d88::console::showTextsAsCharacters();
-    d88::console::Arguments arguments(argc, argv);
-    d88::removeTemporaryOnInterrupt();
+    if (!d88::console::protectStandardStreams())
+        return d88::exitFailure;
+    // Everything that may allocate, the arguments included, is inside: out
+    // of memory is one line and exit status 1 wherever it strikes.
     try {
-        d88::FolderSink currentFolder{".", image};
-        d88::ToolContext context{image, cutBuffer, currentFolder, std::cout, std::cerr};
-        return d88::runTool(arguments.count(), arguments.values(), context);
+        d88::console::showTextsAsCharacters();
+        d88::console::Arguments arguments(argc, argv);
+        d88::removeTemporaryOnInterrupt();
+        if (d88::console::ownsConsoleWindow())
+            return d88::runDropped(arguments.count(), arguments.values(), image, cutBuffer);
+        const d88::Command command = d88::parseCommandLine(arguments.count(), arguments.values());
+        d88::FolderSink folder{command.directory.value_or("."), image, command.directory.has_value()};
+        d88::ToolContext context{image, cutBuffer, folder, std::cout, std::cerr};
+        return d88::runTool(command, context);
     } catch (const std::bad_alloc&) {
-        // The index and the buffers are bounded, but the system may still refuse them.
         std::cerr << d88::outOfMemoryText << std::flush;
         return d88::exitFailure;
     }

@@ -6,6 +6,10 @@ using namespace d88::test;
 namespace {
 
 const std::string usage = std::string("Usage: ") + D88CUT_PATH + " [d88file] (DiskNo.)\n";
+std::string usageError(const std::string& problem)
+{
+    return usage + "error: " + problem + "\nTry '" + D88CUT_PATH + " --help'\n";
+}
 const std::string openFailed = "\x83t\x83@\x83"
                                "C\x83\x8B\x82\xF0\x83I\x81[\x83v\x83\x93\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1.\n";
 
@@ -15,12 +19,23 @@ TEST_F(CommandLineTest, WrongArgumentsPrintTheUsage)
 {
     writeFile(imagePath(), image({setDisk('A', Signature::diskA)}));
     const std::string path = imagePath().string();
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {}, {path, "1", "x"}, {path, "0"}, {path, "3"}, {path, "A"}, {path, ""}}) {
+    const std::string diskNo = "DiskNo must be 1 or 2";
+    for (const auto& [args, problem] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{}, "missing d88file"},
+             {{path, "1", "x"}, "too many arguments: x"},
+             {{path, "0"}, diskNo},
+             {{path, "3"}, diskNo},
+             {{path, "A"}, diskNo},
+             {{path, ""}, diskNo},
+             {{"--bogus", path}, "unknown option --bogus"},
+             {{"-x"}, "unknown option -x"},
+             {{path, "-d"}, "option -d needs a folder name"},
+             {{"--directory=", path}, "option --directory needs a folder name"},
+             {{"--"}, "missing d88file"}}) {
         const auto result = run(args);
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, usage);
+        EXPECT_EQ(result.err, usageError(problem));
     }
     EXPECT_TRUE(outputNames().empty());
 }
@@ -37,11 +52,21 @@ TEST_F(CommandLineTest, HelpAndVersionAloneAnswerOnStandardOutput)
     const auto version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "d88cut " D88_VERSION "\n");
-    // With a disk number, --help is an image name like any other.
-    const auto named = run({"--help", "1"});
+    // An option wherever it stands; after --, a name like any other.
+    EXPECT_EQ(run({"x.d88", "--help"}).status, 0);
+    const auto named = run({"--", "--help", "1"});
     EXPECT_EQ(named.status, 1);
-    EXPECT_EQ(named.err, openFailed);
+    EXPECT_TRUE(named.err.starts_with(openFailed + "error: cannot open --help: ")) << named.err;
     EXPECT_TRUE(outputNames().empty());
+#ifndef _WIN32
+    // An answer that cannot be written is a failure, and says so.
+    for (const char* option : {"--help", "--version"}) {
+        const auto lost = runProgram({"/bin/sh", "-c", std::string(D88CUT_PATH) + " " + option + " >/dev/full"},
+                                     out.path());
+        EXPECT_EQ(lost.status, 1);
+        EXPECT_EQ(lost.err, "error: cannot write standard output\n");
+    }
+#endif
 }
 
 TEST_F(CommandLineTest, AnImageOfAnyNameAtAPathOfAnyLengthOpens)
@@ -64,15 +89,16 @@ TEST_F(CommandLineTest, AnImageOfAnyNameAtAPathOfAnyLengthOpens)
 
 TEST_F(CommandLineTest, ImageThatCannotBeOpened)
 {
-    for (const auto& path : {(inputs / "missing.d88").string(), inputs.path().string()}) {
+    for (const auto& [path, reason] : {std::pair{(inputs / "missing.d88").string(), "No such file or directory"},
+                                       std::pair{inputs.path().string(), "Is a directory"}}) {
         const auto result = run({path});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, openFailed);
+        EXPECT_EQ(result.err, openFailed + "error: cannot open " + path + ": " + reason + "\n");
     }
 }
 
-TEST_F(CommandLineTest, ImageWithoutAWholeHeaderIsQuiet)
+TEST_F(CommandLineTest, ImageWithoutAWholeHeaderIsNamedOnlyWithoutADiskNumber)
 {
     writeFile(imagePath(), std::vector<std::uint8_t>(687, 0xFF));
     for (const auto& args : std::vector<std::vector<std::string>>{{}, {"1"}, {"2"}}) {
@@ -81,8 +107,53 @@ TEST_F(CommandLineTest, ImageWithoutAWholeHeaderIsQuiet)
         const auto result = run(full);
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.err, args.empty() ? "warning: " + imagePath().string() +
+                                   " is shorter than one disk header (688 bytes): it is not a D88 image\n"
+                                           : "");
     }
+}
+
+TEST_F(CommandLineTest, AnArchiveIsNamedAsWhatItIs)
+{
+    // A gzip stream of an image is long enough to be read as a disk.
+    std::vector<std::uint8_t> gzip{0x1F, 0x8B, 0x08, 0x08};
+    gzip.resize(4000, 0x5A);
+    writeFile(imagePath(), gzip);
+    const auto result = run({imagePath().string()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err,
+              "warning: " + imagePath().string() + " is a gzip archive, not a D88 image: unpack it first\n");
+    EXPECT_TRUE(outputNames().empty());
+}
+
+TEST_F(CommandLineTest, AnOutputFolderIsMadeWhenThereIsSomethingToPutInIt)
+{
+    const Disk b = setDisk('B', Signature::diskB);
+    writeFile(imagePath(), image({b}));
+    writeFile(inputs / "-b.d88", image({b}));
+    const auto made = run({"-d", "made", imagePath().string()});
+    EXPECT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.out, diskBProgress);
+    EXPECT_EQ(outputNames(), std::vector<std::string>{"made"});
+    for (const auto& file : diskBFiles)
+        EXPECT_TRUE(std::filesystem::exists(out / "made" / file.name)) << file.name;
+    // Into a folder that is there already, and an image whose name begins with -.
+    const auto again = run({(inputs / "-b.d88").string(), "--directory=made", "2"});
+    EXPECT_EQ(again.status, 0) << again.err;
+    writeFile(out / "-b.d88", image({b}));
+    const auto dashed = run({"-dmade", "--", "-b.d88"});
+    EXPECT_EQ(dashed.status, 0) << dashed.err;
+    EXPECT_EQ(dashed.err, diskBText);
+
+    // Nothing recognised: no folder; a folder that cannot be made: one line, nothing cut.
+    writeFile(inputs / "none.d88", image({setDisk('N', Signature::none)}));
+    EXPECT_EQ(run({"-d", "unused", (inputs / "none.d88").string()}).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(out / "unused"));
+    EXPECT_EQ(outputNames(), (std::vector<std::string>{"-b.d88", "made"}));
+    const auto blocked = run({"-d", "made/PROG/deeper", imagePath().string()});
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_EQ(blocked.out, "");
+    EXPECT_TRUE(blocked.err.starts_with("error: cannot create folder made/PROG/deeper: ")) << blocked.err;
 }
 
 TEST_F(CommandLineTest, RecognisesEachDiskBySignatureInImageOrder)

@@ -45,10 +45,13 @@ protected:
 TEST_F(EntryTest, UsageNamesTheProgramOrFallsBack)
 {
     EXPECT_EQ(runTool(0, nullptr, context), 1);
-    EXPECT_EQ(err.str(), "Usage: d88cut [d88file] (DiskNo.)\n");
+    EXPECT_EQ(err.str(), "Usage: d88cut [d88file] (DiskNo.)\nerror: missing d88file\nTry 'd88cut --help'\n");
+    err.str("");
+    EXPECT_EQ(run({"", "a", "3"}), 1) << "an empty program name is no name";
+    EXPECT_TRUE(err.str().starts_with("Usage: d88cut [d88file] (DiskNo.)\n")) << err.str();
     err.str("");
     EXPECT_EQ(run({"./x", "a", "\xB1"}), 1) << "a negative first character is no disk number";
-    EXPECT_EQ(err.str(), "Usage: ./x [d88file] (DiskNo.)\n");
+    EXPECT_EQ(err.str(), "Usage: ./x [d88file] (DiskNo.)\nerror: DiskNo must be 1 or 2\nTry './x --help'\n");
 }
 
 TEST_F(EntryTest, CutFileRefusesWhatDoesNotFitTheBuffer)

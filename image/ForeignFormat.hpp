@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace d88 {
+
+// Bytes enough to tell every format archiveFormatOf knows.
+inline constexpr std::size_t archiveHeadSize = 16;
+
+// The archive or compressed format a file starts like ("gzip", "zip", "7z",
+// "LZH", ...), from its first bytes; nullopt where it starts like none of
+// them. A D88 image starts with a disk name, which none of these resembles.
+std::optional<std::string_view> archiveFormatOf(std::span<const std::uint8_t> head);
+
+} // namespace d88
