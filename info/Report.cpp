@@ -1,12 +1,14 @@
 #include "Report.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 
 #include "Catalogue.hpp"
 #include "D88Image.hpp"
 #include "FileRead.hpp"
+#include "ForeignFormat.hpp"
 #include "SectorMap.hpp"
 
 namespace d88::info {
@@ -89,10 +91,61 @@ void reportFiles(D88Image& image, const std::vector<CatalogueFile>& files, std::
     }
 }
 
+// The names D88 images give their media type byte.
+std::string mediaName(std::int32_t mediaType)
+{
+    switch (mediaType) {
+    case 0x00:
+        return "2D";
+    case 0x10:
+        return "2DD";
+    case 0x20:
+        return "2HD";
+    case 0x30:
+        return "1D";
+    case 0x40:
+        return "1DD";
+    default:
+        return "unknown";
+    }
+}
+
+// Where the last disk ends by its size field; the file's end where none can be read.
+std::uint64_t lastDiskEnd(D88Image& image)
+{
+    const std::int32_t last = image.diskCount() - 1;
+    if (last < 0 || !image.selectDisk(last))
+        return image.fileSize();
+    return image.diskOffset(last) + image.selectedDiskSize();
+}
+
+// One line before the report where the file does not look like a D88 image:
+// it starts like an archive, or a disk's size reaches past the file's end.
+void reportForeign(D88Image& image, std::ostream& out)
+{
+    std::array<std::uint8_t, archiveHeadSize> head{};
+    const std::size_t got = image.readHead(head);
+    if (const auto archive = archiveFormatOf(std::span(head).first(got))) {
+        out << "warning: this file starts like a " << *archive << " archive, not a D88 image: unpack it first\n";
+        return;
+    }
+    const std::uint64_t fileSize = image.fileSize();
+    for (std::int32_t disk = 0; disk < image.diskCount(); ++disk) {
+        if (!image.selectDisk(disk))
+            continue;
+        if (image.diskOffset(disk) + image.selectedDiskSize() > fileSize) {
+            out << "warning: disk " << disk << "'s size (" << image.selectedDiskSize()
+                << " bytes) reaches past the end of the file (" << fileSize << " bytes): it may not be a D88 image\n";
+            return;
+        }
+    }
+}
+
 } // namespace
 
 void reportImage(D88Image& image, const Options& options, std::span<std::uint8_t> buffer, std::ostream& out)
 {
+    reportForeign(image, out);
     if (image.diskCount() == 0) {
         out << "no disk: the file is shorter than one disk header (688 bytes)\n";
         return;
@@ -110,7 +163,8 @@ void reportImage(D88Image& image, const Options& options, std::span<std::uint8_t
             present += image.trackPresent(track) ? 1 : 0;
         char media[8];
         std::snprintf(media, sizeof media, "0x%02X", static_cast<unsigned>(image.mediaType()));
-        out << ": name \"" << printable(image.diskName()) << "\", media type " << media << ", size "
+        out << ": name \"" << printable(image.diskName()) << "\", media type " << media << " ("
+            << mediaName(image.mediaType()) << "), size "
             << image.selectedDiskSize() << " bytes, " << present << " tracks present\n";
 
         std::fill_n(buffer.begin(), IdentifyingSector::capacity, std::uint8_t{0});
@@ -132,8 +186,11 @@ void reportImage(D88Image& image, const Options& options, std::span<std::uint8_t
             map.print(image, out);
         }
     }
-    if (image.moreDisksFollow())
+    if (image.moreDisksFollow()) {
         out << "\n... more disks follow; only the first " << D88Image::maxDisks << " are read\n";
+    } else if (const std::uint64_t end = lastDiskEnd(image); end < image.fileSize()) {
+        out << "\n" << image.fileSize() - end << " bytes follow the last disk, from offset " << end << "\n";
+    }
 }
 
 } // namespace d88::info

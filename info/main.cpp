@@ -1,6 +1,7 @@
 #include <array>
 #include <cstdint>
 #include <iostream>
+#include <new>
 #include <string_view>
 
 #include "Catalogue.hpp"
@@ -17,21 +18,24 @@ constexpr int exitFailure = 1;
 d88::D88Image image;
 std::array<std::uint8_t, d88::cutBufferSize> buffer{};
 
-} // namespace
-
-int D88_MAIN(argc, argv)
+// The report is the whole job: one that did not reach its reader is a failure.
+int written()
 {
-    d88::console::showTextsAsCharacters();
-    d88::console::Arguments arguments(argc, argv);
-    argc = arguments.count();
-    char** args = arguments.values();
+    if (std::cout.flush())
+        return exitDescribed;
+    std::cerr << "d88info: cannot write standard output\n" << std::flush;
+    return exitFailure;
+}
+
+int run(int argc, char** args)
+{
     if (argc == 2 && std::string_view(args[1]) == "--version") {
-        std::cout << "d88info " D88_VERSION "\n" << std::flush;
-        return std::cout ? exitDescribed : exitFailure;
+        std::cout << "d88info " D88_VERSION "\n";
+        return written();
     }
     if (argc == 2 && (std::string_view(args[1]) == "--help" || std::string_view(args[1]) == "-h")) {
-        std::cout << d88::info::usageText << d88::info::helpText << std::flush;
-        return std::cout ? exitDescribed : exitFailure;
+        std::cout << d88::info::usageText << d88::info::helpText;
+        return written();
     }
     const auto options = d88::info::parseOptions(argc, args);
     if (!options) {
@@ -43,7 +47,21 @@ int D88_MAIN(argc, argv)
         return exitFailure;
     }
     d88::info::reportImage(image, *options, buffer, std::cout);
-    std::cout.flush();
-    // The report is the whole job: one that did not reach its reader is a failure.
-    return std::cout ? exitDescribed : exitFailure;
+    return written();
+}
+
+} // namespace
+
+int D88_MAIN(argc, argv)
+{
+    if (!d88::console::protectStandardStreams())
+        return exitFailure;
+    try {
+        d88::console::showTextsAsCharacters();
+        d88::console::Arguments arguments(argc, argv);
+        return run(arguments.count(), arguments.values());
+    } catch (const std::bad_alloc&) {
+        std::cerr << "d88info: out of memory\n" << std::flush;
+        return exitFailure;
+    }
 }

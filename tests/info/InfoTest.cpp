@@ -34,7 +34,7 @@ TEST_F(InfoTest, WellFormedDiskAIsCompleteAndWritesNothing)
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(has(result,
-                    "disk 0 at offset 0: name \"SET DISK A\", media type 0x10, size 832688 bytes, "
+                    "disk 0 at offset 0: name \"SET DISK A\", media type 0x10 (2DD), size 832688 bytes, "
                     "160 tracks present"));
     EXPECT_TRUE(has(result,
                     "  identifying sector (track 1, C 0, H 1, R 1, N 3): 1024 bytes; bytes 0-1: 44 69, "
@@ -111,13 +111,48 @@ TEST_F(InfoTest, SaysWhenMoreDisksFollowThanAreRead)
 {
     Disk empty;
     auto result = info(std::vector<Disk>(65, empty));
-    EXPECT_TRUE(result.out.ends_with("disk 63 at offset 43344: name \"\", media type 0x00, size 688 bytes, "
+    EXPECT_TRUE(result.out.ends_with("disk 63 at offset 43344: name \"\", media type 0x00 (2D), size 688 bytes, "
                                      "0 tracks present\n  identifying sector (track 1, C 0, H 1, R 1, N 3): missing "
                                      "or empty\n  verdict: neither\n\n... more disks follow; only the first 64 "
                                      "are read\n"))
         << result.out.substr(result.out.size() - 200);
     result = info(std::vector<Disk>(64, empty));
     EXPECT_EQ(result.out.find("more disks follow"), std::string::npos);
+}
+
+TEST_F(InfoTest, WhatDoesNotLookLikeAnImageIsFlaggedFirst)
+{
+    std::vector<std::uint8_t> gzip{0x1F, 0x8B, 0x08, 0x00};
+    gzip.resize(2000, 0x7A);
+    writeFile(dir / "image.d88", gzip);
+    auto result = run({(dir / "image.d88").string()});
+    EXPECT_TRUE(result.out.starts_with("warning: this file starts like a gzip archive, not a D88 image: unpack it "
+                                       "first\ndisk 0 at offset 0: name \"\\x1F\\x8B\\x08\", media type 0x7A "
+                                       "(unknown), size 2054847098 bytes, "))
+        << result.out;
+
+    Disk oversized;
+    oversized.diskSize = 5000;
+    result = info({oversized});
+    EXPECT_TRUE(result.out.starts_with("warning: disk 0's size (5000 bytes) reaches past the end of the file "
+                                       "(688 bytes): it may not be a D88 image\ndisk 0 at offset 0"))
+        << result.out;
+
+    auto bytes = image({setDisk('B', Signature::diskB)});
+    const auto end = bytes.size();
+    bytes.resize(end + 100, 0);
+    writeFile(dir / "image.d88", bytes);
+    result = run({(dir / "image.d88").string()});
+    EXPECT_EQ(result.out.find("warning"), std::string::npos) << result.out;
+    EXPECT_TRUE(result.out.ends_with("complete\n\n100 bytes follow the last disk, from offset " + std::to_string(end) +
+                                     "\n"))
+        << result.out;
+#ifndef _WIN32
+    const auto lost = runProgram(
+        {"/bin/sh", "-c", std::string(D88INFO_PATH) + " " + (dir / "image.d88").string() + " >/dev/full"}, dir.path());
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_EQ(lost.err, "d88info: cannot write standard output\n");
+#endif
 }
 
 TEST_F(InfoTest, WrongCommandLinesAndUnreadableImagesFail)
