@@ -38,7 +38,8 @@ std::string nothingFound(std::string_view image, std::optional<std::string_view>
 
 std::string dropHeading(std::string_view image, std::string_view folder)
 {
-    return "\n" + std::string(image) + " -> " + std::string(folder) + "\n";
+    std::string heading(1, '\n');
+    return heading.append(image).append(" -> ").append(folder).append("\n");
 }
 
 std::string progressLine(std::string_view name)

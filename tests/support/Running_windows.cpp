@@ -35,7 +35,7 @@ HANDLE outputFile(const std::filesystem::path& path)
 
 } // namespace
 
-Running::Running(const std::vector<std::string>& argv, const std::filesystem::path& folder, RunAs)
+Running::Running(const std::vector<std::string>& argv, const std::filesystem::path& folder, RunAs who)
 {
     std::string commandLine;
     for (const auto& argument : argv) {
@@ -57,7 +57,8 @@ Running::Running(const std::vector<std::string>& argv, const std::filesystem::pa
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
     const std::wstring directory = folder.wstring();
-    const BOOL started = ::CreateProcessW(nullptr, wideCommandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+    const DWORD flags = who == RunAs::ownConsole ? CREATE_NEW_CONSOLE : 0;
+    const BOOL started = ::CreateProcessW(nullptr, wideCommandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
                                           directory.c_str(), &startup, &process);
     ::CloseHandle(out);
     ::CloseHandle(err);

@@ -36,8 +36,9 @@ struct RunResult {
 };
 
 // Who a program runs as: the test's own user, or an ordinary user (nobody)
-// where the tests run as root, so that file permissions apply.
-enum class RunAs { self, ordinaryUser };
+// where the tests run as root, so that file permissions apply; on Windows,
+// ownConsole starts it in a console of its own, as Explorer does.
+enum class RunAs { self, ordinaryUser, ownConsole };
 
 // A program started in the background, its output going to files.
 // Running_posix.cpp and Running_windows.cpp hold the two versions.
