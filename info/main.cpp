@@ -6,6 +6,7 @@
 
 #include "Catalogue.hpp"
 #include "Console.hpp"
+#include "OutOfMemory.hpp"
 #include "D88Image.hpp"
 #include "Options.hpp"
 #include "Report.hpp"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr int exitDescribed = 0;
 constexpr int exitFailure = 1;
+constexpr const char* outOfMemoryText = "d88info: out of memory\n";
 
 d88::D88Image image;
 std::array<std::uint8_t, d88::cutBufferSize> buffer{};
@@ -56,12 +58,16 @@ int D88_MAIN(argc, argv)
 {
     if (!d88::console::protectStandardStreams())
         return exitFailure;
+    if (!d88::console::prepareForOutOfMemory(outOfMemoryText)) {
+        std::cerr << outOfMemoryText << std::flush;
+        return exitFailure;
+    }
     try {
         d88::console::showTextsAsCharacters();
         d88::console::Arguments arguments(argc, argv);
         return run(arguments.count(), arguments.values());
     } catch (const std::bad_alloc&) {
-        std::cerr << "d88info: out of memory\n" << std::flush;
+        std::cerr << outOfMemoryText << std::flush;
         return exitFailure;
     }
 }

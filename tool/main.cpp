@@ -5,6 +5,7 @@
 
 #include "Catalogue.hpp"
 #include "Console.hpp"
+#include "OutOfMemory.hpp"
 #include "D88Image.hpp"
 #include "DropRun.hpp"
 #include "Entry.hpp"
@@ -24,6 +25,10 @@ int D88_MAIN(argc, argv)
 {
     if (!d88::console::protectStandardStreams())
         return d88::exitFailure;
+    if (!d88::console::prepareForOutOfMemory(d88::outOfMemoryText.data())) {
+        std::cerr << d88::outOfMemoryText << std::flush;
+        return d88::exitFailure;
+    }
     // Everything that may allocate, the arguments included, is inside: out
     // of memory is one line and exit status 1 wherever it strikes.
     try {

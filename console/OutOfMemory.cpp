@@ -1,0 +1,39 @@
+#include "OutOfMemory.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+namespace d88::console {
+namespace {
+
+// Enough for the exception and what main does to report it.
+constexpr std::size_t reserveSize = 64 * 1024;
+
+void* reserve = nullptr;
+const char* lastWords = "";
+
+void onOutOfMemory()
+{
+    if (reserve != nullptr) {
+        std::free(reserve);
+        reserve = nullptr;
+        throw std::bad_alloc();
+    }
+    std::fputs(lastWords, stderr);
+    std::_Exit(EXIT_FAILURE);
+}
+
+} // namespace
+
+bool prepareForOutOfMemory(const char* message)
+{
+    lastWords = message;
+    reserve = std::malloc(reserveSize);
+    if (reserve == nullptr)
+        return false;
+    std::set_new_handler(onOutOfMemory);
+    return true;
+}
+
+} // namespace d88::console

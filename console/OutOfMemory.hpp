@@ -1,0 +1,16 @@
+#pragma once
+
+namespace d88::console {
+
+// Out of memory as one line and exit status 1, wherever it strikes. When an
+// allocation first fails, a reserve taken at start-up is given back before
+// std::bad_alloc is thrown, so the exception carrying the failure to main
+// can itself be made (with no memory left at all the C++ runtime would end
+// the program instead, with a core). Should memory fail again before main
+// is reached, `message` is written and the program ends at once.
+// False where even the reserve cannot be had: the program must then write
+// `message` and stop. Call first thing; `message` must live as long as the
+// program.
+[[nodiscard]] bool prepareForOutOfMemory(const char* message);
+
+} // namespace d88::console
