@@ -54,6 +54,9 @@ TEST_F(CommandLineTest, HelpAndVersionAloneAnswerOnStandardOutput)
     EXPECT_EQ(version.out, "d88cut " D88_VERSION "\n");
     // An option wherever it stands; after --, a name like any other.
     EXPECT_EQ(run({"x.d88", "--help"}).status, 0);
+#ifdef _WIN32
+    EXPECT_TRUE(run({"/?"}).out.starts_with(usage));
+#endif
     const auto named = run({"--", "--help", "1"});
     EXPECT_EQ(named.status, 1);
     EXPECT_TRUE(named.err.starts_with(openFailed + "error: cannot open --help: ")) << named.err;
