@@ -1,8 +1,8 @@
 #include <cctype>
 #include <cerrno>
-#include <fcntl.h>
 #include <clocale>
 #include <cstdlib>
+#include <fcntl.h>
 #include <iostream>
 #include <langinfo.h>
 #include <string>

@@ -21,7 +21,8 @@ struct Run {
     std::uint16_t last;
     char32_t start;
 };
-constexpr std::array<Run, 3> runs{{{0x829F, 0x82F1, U'\u3041'}, {0x8340, 0x837E, U'\u30A1'}, {0x8380, 0x8396, U'\u30E0'}}};
+constexpr std::array<Run, 3> runs{
+    {{0x829F, 0x82F1, U'\u3041'}, {0x8340, 0x837E, U'\u30A1'}, {0x8380, 0x8396, U'\u30E0'}}};
 
 // Other characters the texts use: the long vowel mark and two kanji.
 struct Single {

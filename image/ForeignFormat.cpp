@@ -24,7 +24,7 @@ constexpr std::array<Magic, 10> magics{{
     {"LZH", 2, "-lh?-"sv, '?'},
     {"LZH", 2, "-lz?-"sv, '?'},
     {"bzip2", 0, "BZh?1AY&SY"sv, '?'},
-    {"xz", 0, "\xFD" "7zXZ\x00"sv},
+    {"xz", 0, "\xFD\x37zXZ\x00"sv},
     {"RAR", 0, "Rar!\x1A\x07"sv},
     {"zstd", 0, "\x28\xB5\x2F\xFD"sv},
 }};

@@ -164,8 +164,8 @@ void reportImage(D88Image& image, const Options& options, std::span<std::uint8_t
         char media[8];
         std::snprintf(media, sizeof media, "0x%02X", static_cast<unsigned>(image.mediaType()));
         out << ": name \"" << printable(image.diskName()) << "\", media type " << media << " ("
-            << mediaName(image.mediaType()) << "), size "
-            << image.selectedDiskSize() << " bytes, " << present << " tracks present\n";
+            << mediaName(image.mediaType()) << "), size " << image.selectedDiskSize() << " bytes, " << present
+            << " tracks present\n";
 
         std::fill_n(buffer.begin(), IdentifyingSector::capacity, std::uint8_t{0});
         const Identification id = identify(image, buffer, 0);

@@ -6,9 +6,9 @@
 
 #include "Catalogue.hpp"
 #include "Console.hpp"
-#include "OutOfMemory.hpp"
 #include "D88Image.hpp"
 #include "Options.hpp"
+#include "OutOfMemory.hpp"
 #include "Report.hpp"
 
 namespace {

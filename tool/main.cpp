@@ -5,12 +5,12 @@
 
 #include "Catalogue.hpp"
 #include "Console.hpp"
-#include "OutOfMemory.hpp"
 #include "D88Image.hpp"
 #include "DropRun.hpp"
 #include "Entry.hpp"
 #include "FolderSink.hpp"
 #include "Messages.hpp"
+#include "OutOfMemory.hpp"
 #include "OutputFolder.hpp"
 
 namespace {

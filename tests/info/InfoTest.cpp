@@ -144,8 +144,8 @@ TEST_F(InfoTest, WhatDoesNotLookLikeAnImageIsFlaggedFirst)
     writeFile(dir / "image.d88", bytes);
     result = run({(dir / "image.d88").string()});
     EXPECT_EQ(result.out.find("warning"), std::string::npos) << result.out;
-    EXPECT_TRUE(result.out.ends_with("complete\n\n100 bytes follow the last disk, from offset " + std::to_string(end) +
-                                     "\n"))
+    EXPECT_TRUE(
+        result.out.ends_with("complete\n\n100 bytes follow the last disk, from offset " + std::to_string(end) + "\n"))
         << result.out;
 #ifndef _WIN32
     const auto lost = runProgram(

@@ -64,8 +64,8 @@ TEST_F(CommandLineTest, HelpAndVersionAloneAnswerOnStandardOutput)
 #ifndef _WIN32
     // An answer that cannot be written is a failure, and says so.
     for (const char* option : {"--help", "--version"}) {
-        const auto lost = runProgram({"/bin/sh", "-c", std::string(D88CUT_PATH) + " " + option + " >/dev/full"},
-                                     out.path());
+        const auto lost =
+            runProgram({"/bin/sh", "-c", std::string(D88CUT_PATH) + " " + option + " >/dev/full"}, out.path());
         EXPECT_EQ(lost.status, 1);
         EXPECT_EQ(lost.err, "error: cannot write standard output\n");
     }
@@ -110,9 +110,10 @@ TEST_F(CommandLineTest, ImageWithoutAWholeHeaderIsNamedOnlyWithoutADiskNumber)
         const auto result = run(full);
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, args.empty() ? "warning: " + imagePath().string() +
-                                   " is shorter than one disk header (688 bytes): it is not a D88 image\n"
-                                           : "");
+        EXPECT_EQ(result.err,
+                  args.empty() ? "warning: " + imagePath().string() +
+                          " is shorter than one disk header (688 bytes): it is not a D88 image\n"
+                               : "");
     }
 }
 

@@ -21,10 +21,12 @@ TEST_F(DropRunTest, EachDroppedImageIsCutIntoAFolderBesideIt)
     const auto result = Running({D88CUT_PATH, set, none}, out.path(), RunAs::ownConsole).finish();
     EXPECT_EQ(result.status, 0) << result.err;
     const std::string folder = (inputs / "set").string();
-    EXPECT_EQ(result.out, "\n" + set + " -> " + folder + "\n" + diskBProgress + "\n" + none + " -> " +
-                  (inputs / "none").string() + "\n" + pressAnyKey);
-    EXPECT_EQ(result.err, diskBText + "warning: " + none +
-                  " holds neither Disk A nor Disk B; see what it holds with: d88info " + none + "\n");
+    EXPECT_EQ(result.out,
+              "\n" + set + " -> " + folder + "\n" + diskBProgress + "\n" + none + " -> " + (inputs / "none").string() +
+                  "\n" + pressAnyKey);
+    EXPECT_EQ(result.err,
+              diskBText + "warning: " + none + " holds neither Disk A nor Disk B; see what it holds with: d88info " +
+                  none + "\n");
     for (const auto& file : diskBFiles)
         EXPECT_TRUE(std::filesystem::exists(inputs / "set" / file.name)) << file.name;
     EXPECT_FALSE(std::filesystem::exists(inputs / "none")) << "no folder for an image without the set";

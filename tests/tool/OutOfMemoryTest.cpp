@@ -61,8 +61,8 @@ TEST_F(OutOfMemoryTest, EveryAddressSpaceLimitEndsInOneLineOrAWholeRun)
             const bool notStarted = result.status == 127 || (result.status == 2 && result.err.starts_with("/bin/sh"));
             const bool oneLine = result.status == 1 && result.err == program.outOfMemory;
             outOfMemory += oneLine ? 1 : 0;
-            EXPECT_TRUE(notStarted || oneLine || whole(result)) << kib << " KiB: status " << result.status << ", "
-                                               << result.err.substr(0, 200);
+            EXPECT_TRUE(notStarted || oneLine || whole(result))
+                << kib << " KiB: status " << result.status << ", " << result.err.substr(0, 200);
         }
         EXPECT_GT(outOfMemory, 0) << program.command.substr(0, 60);
     }

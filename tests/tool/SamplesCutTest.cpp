@@ -22,8 +22,9 @@ TEST_P(SamplesCutTest, NothingIsRecognisedWithoutADiskNumber)
     const auto result = run({sample()});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "warning: " + sample() +
-                  " holds neither Disk A nor Disk B; see what it holds with: d88info " + sample() + "\n");
+    EXPECT_EQ(result.err,
+              "warning: " + sample() + " holds neither Disk A nor Disk B; see what it holds with: d88info " + sample() +
+                  "\n");
     EXPECT_TRUE(outputNames().empty());
 }
 

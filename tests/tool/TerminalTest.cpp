@@ -50,8 +50,9 @@ TEST_F(TerminalTest, JapaneseTextsAreCharactersOnlyOnAUtf8Terminal)
 {
     writeFile(imagePath(), image({setDisk('A', Signature::diskA), setDisk('B', Signature::diskB)}));
     const std::string missing = (inputs / "missing.d88").string();
-    EXPECT_EQ(onTerminal({D88CUT_PATH, imagePath().string()}, out.path(), "C.UTF-8"),
-              "Disk A \u3092\u8A8D\u8B58\u3057\u307E\u3057\u305F.\nDisk B \u3092\u8A8D\u8B58\u3057\u307E\u3057\u305F.\n");
+    EXPECT_EQ(
+        onTerminal({D88CUT_PATH, imagePath().string()}, out.path(), "C.UTF-8"),
+        "Disk A \u3092\u8A8D\u8B58\u3057\u307E\u3057\u305F.\nDisk B \u3092\u8A8D\u8B58\u3057\u307E\u3057\u305F.\n");
     EXPECT_EQ(onTerminal({D88CUT_PATH, missing}, out.path(), "C.UTF-8"),
               "\u30D5\u30A1\u30A4\u30EB\u3092\u30AA\u30FC\u30D7\u30F3\u3067\u304D\u307E\u305B\u3093.\n"
               "error: cannot open " +
