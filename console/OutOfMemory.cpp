@@ -8,7 +8,7 @@ namespace d88::console {
 namespace {
 
 // Enough for the exception and what main does to report it.
-constexpr std::size_t reserveSize = 64 * 1024;
+constexpr std::size_t reserveSize = std::size_t{64} * 1024;
 
 void* reserve = nullptr;
 const char* lastWords = "";
