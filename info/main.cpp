@@ -8,13 +8,13 @@
 #include "Console.hpp"
 #include "D88Image.hpp"
 #include "Options.hpp"
+#include "Program.hpp"
 #include "OutOfMemory.hpp"
 #include "Report.hpp"
 
 namespace {
 
-constexpr int exitDescribed = 0;
-constexpr int exitFailure = 1;
+using d88::exitFailure;
 constexpr const char* outOfMemoryText = "d88info: out of memory\n";
 
 d88::D88Image image;
@@ -24,7 +24,7 @@ std::array<std::uint8_t, d88::cutBufferSize> buffer{};
 int written()
 {
     if (std::cout.flush())
-        return exitDescribed;
+        return d88::exitSuccess;
     std::cerr << "d88info: cannot write standard output\n" << std::flush;
     return exitFailure;
 }
@@ -32,7 +32,7 @@ int written()
 int run(int argc, char** args)
 {
     if (argc == 2 && std::string_view(args[1]) == "--version") {
-        std::cout << "d88info " D88_VERSION "\n";
+        std::cout << "d88info " << d88::version << "\n";
         return written();
     }
     if (argc == 2 && (std::string_view(args[1]) == "--help" || std::string_view(args[1]) == "-h")) {

@@ -90,7 +90,7 @@ int runTool(const Command& command, ToolContext& context)
     case Command::Action::help:
         return answer(context, usageText(command.program) + std::string(helpText));
     case Command::Action::version:
-        return answer(context, std::string(versionText));
+        return answer(context, "d88cut " + std::string(version) + "\n");
     case Command::Action::usageError:
         context.err << usageText(command.program) << usageProblem(command.program, command.problem) << std::flush;
         return exitFailure;

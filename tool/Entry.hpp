@@ -1,12 +1,10 @@
 #pragma once
 
 #include "CommandLine.hpp"
+#include "Program.hpp"
 #include "ToolContext.hpp"
 
 namespace d88 {
-
-inline constexpr int exitSuccess = 0;
-inline constexpr int exitFailure = 1;
 
 // The whole run for a parsed command line; returns the exit status. The
 // image is opened through `context.image` and left open.

@@ -39,7 +39,6 @@ inline constexpr std::string_view helpText =
     "  --help, -h   show this text; --version   show the version\n"
     "Without DiskNo, an image that holds neither disk is named on standard error;\n"
     "d88info IMAGE shows what it holds.\n";
-inline constexpr std::string_view versionText = "d88cut " D88_VERSION "\n";
 // Why a file whose extent would not fit the cut buffer is not written.
 inline constexpr std::string_view tooLargeReason = "larger than the cut buffer";
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "Program.hpp"
 #include "SetDisk.hpp"
 #include "TestFiles.hpp"
 
@@ -166,7 +167,7 @@ TEST_F(InfoTest, WrongCommandLinesAndUnreadableImagesFail)
     }
     const auto version = run({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "d88info " D88_VERSION "\n");
+    EXPECT_EQ(version.out, "d88info " + std::string(d88::version) + "\n");
 
     const auto result = run({dir.path().string()});
     EXPECT_EQ(result.status, 1);

@@ -1,4 +1,5 @@
 #include "EndToEnd.hpp"
+#include "Program.hpp"
 
 using namespace d88::build;
 using namespace d88::test;
@@ -51,7 +52,7 @@ TEST_F(CommandLineTest, HelpAndVersionAloneAnswerOnStandardOutput)
     }
     const auto version = run({"--version"});
     EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "d88cut " D88_VERSION "\n");
+    EXPECT_EQ(version.out, "d88cut " + std::string(d88::version) + "\n");
     // An option wherever it stands; after --, a name like any other.
     EXPECT_EQ(run({"x.d88", "--help"}).status, 0);
 #ifdef _WIN32
