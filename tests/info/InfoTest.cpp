@@ -149,10 +149,13 @@ TEST_F(InfoTest, WhatDoesNotLookLikeAnImageIsFlaggedFirst)
         result.out.ends_with("complete\n\n100 bytes follow the last disk, from offset " + std::to_string(end) + "\n"))
         << result.out;
 #ifndef _WIN32
-    const auto lost = runProgram(
-        {"/bin/sh", "-c", std::string(D88INFO_PATH) + " " + (dir / "image.d88").string() + " >/dev/full"}, dir.path());
-    EXPECT_EQ(lost.status, 1);
-    EXPECT_EQ(lost.err, "d88info: cannot write standard output\n");
+    // A full disk, or standard output closed when it starts (reopened on /dev/full).
+    for (const char* redirect : {" >/dev/full", " >&-"}) {
+        const auto lost = runProgram(
+            {"/bin/sh", "-c", std::string(D88INFO_PATH) + " " + (dir / "image.d88").string() + redirect}, dir.path());
+        EXPECT_EQ(lost.status, 1);
+        EXPECT_EQ(lost.err, "d88info: cannot write standard output\n");
+    }
 #endif
 }
 
