@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -63,5 +64,8 @@ std::error_code closeFile(NewFile& file);
 std::error_code renameOver(const Folder& folder, const NewFile& file, const std::string& name);
 // Closes and removes what is left of a file that did not get its name.
 void discard(const Folder& folder, NewFile& file);
+
+// Standard output and error, where the run's log goes.
+std::array<Handle, 2> logHandles();
 
 } // namespace d88::system

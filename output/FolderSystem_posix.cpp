@@ -269,5 +269,10 @@ void discard(const Folder& folder, NewFile& file)
     clearPending();
 }
 
+std::array<Handle, 2> logHandles()
+{
+    return {STDOUT_FILENO, STDERR_FILENO};
+}
+
 } // namespace system
 } // namespace d88

@@ -175,5 +175,11 @@ void discard(const Folder& folder, NewFile& file)
     pendingSet = false;
 }
 
+std::array<Handle, 2> logHandles()
+{
+    return {reinterpret_cast<Handle>(::GetStdHandle(STD_OUTPUT_HANDLE)),
+            reinterpret_cast<Handle>(::GetStdHandle(STD_ERROR_HANDLE))};
+}
+
 } // namespace system
 } // namespace d88

@@ -13,6 +13,10 @@ public:
         switch (static_cast<OutputError>(code)) {
         case OutputError::imageBeingRead:
             return "it is the image being read";
+        case OutputError::standardOutput:
+            return "it is the standard output of this run";
+        case OutputError::standardError:
+            return "it is the standard error of this run";
         }
         return "unknown output error";
     }

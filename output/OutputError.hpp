@@ -7,6 +7,8 @@ namespace d88 {
 // Why a file is not written where the system itself gave no reason.
 enum class OutputError {
     imageBeingRead = 1, // the name is the image the run reads
+    standardOutput,     // the name is where the run's standard output goes
+    standardError,      // the name is where the run's standard error goes
 };
 
 const std::error_category& outputCategory();
