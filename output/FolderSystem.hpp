@@ -38,8 +38,9 @@ struct Target {
     bool exists = false;
     std::optional<Access> keep; // for a regular file being replaced
 };
-// Fails for a folder at the name, and for a file the user may not write
-// (as opening it for writing would).
+// Fails for a folder at the name, for a file the user may not write (as
+// opening it for writing would), and where the access of a file to replace
+// cannot be read.
 std::error_code inspect(const Folder& folder, const std::string& name, Target& target);
 
 // How the new file comes into being: unnamed until complete where the system
@@ -54,7 +55,9 @@ struct NewFile {
 std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, NewFile& file);
 // Writes some of the bytes; `written` is 0 only with an error.
 std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t size, std::size_t& written);
-// Gives the new file the replaced file's access, or a new file's.
+// Gives the new file the replaced file's access, or a new file's. Where the
+// file system cannot set it, the file as the file system made it is taken
+// if it is no wider.
 std::error_code setAccess(Handle file, const std::optional<Access>& keep, Creation creation);
 // Names a complete unnamed file with a fresh temporary name. Fails with
 // errc::not_supported where the system cannot.

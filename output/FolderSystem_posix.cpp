@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -17,6 +18,8 @@ namespace {
 constexpr int temporaryMode = 0600; // a named temporary is private until complete
 constexpr int namingAttempts = 16;
 constexpr const char* accessAclName = "system.posix_acl_access";
+// An ACL that grows between asking its size and reading it is read again.
+constexpr int aclAttempts = 4;
 
 // The named temporary of this run, for the signal handler: written before the
 // name exists on disk, cleared once it is renamed or removed.
@@ -69,17 +72,70 @@ mode_t newFileMode()
     return mode;
 }
 
-// The access ACL of the file at `path`, empty where it has none.
-std::vector<char> accessAclOf(const std::string& path)
+bool noAcl(int error)
 {
-    std::vector<char> acl;
-    const ssize_t size = ::lgetxattr(path.c_str(), accessAclName, nullptr, 0);
-    if (size > 0) {
-        acl.resize(static_cast<std::size_t>(size));
-        const ssize_t got = ::lgetxattr(path.c_str(), accessAclName, acl.data(), acl.size());
-        acl.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return error == ENODATA || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+// Drops the entries of an ACL that name a user or group this user namespace
+// cannot name (read back as id -1), which no file can be given here: the
+// others keep what they had, those users lose it. Entries are laid out as
+// <linux/posix_acl_xattr.h> has them: a 4-byte version, then a 16-bit tag,
+// 16-bit permissions and a 32-bit id each, little-endian.
+void dropUnmappedEntries(std::vector<char>& acl)
+{
+    constexpr std::ptrdiff_t header = 4;
+    constexpr std::ptrdiff_t entry = 8;
+    constexpr char namedUser = 0x02;
+    constexpr char namedGroup = 0x08;
+    if (acl.size() < header)
+        return;
+    std::vector<char> kept(acl.begin(), acl.begin() + header);
+    for (auto at = acl.begin() + header; acl.end() - at >= entry; at += entry) {
+        const bool named = (at[0] == namedUser || at[0] == namedGroup) && at[1] == 0;
+        if (!named || !std::all_of(at + 4, at + entry, [](char part) { return part == '\xFF'; }))
+            kept.insert(kept.end(), at, at + entry);
     }
-    return acl;
+    acl = std::move(kept);
+}
+
+// The access ACL of the file at `path`, empty where it has none or the file
+// system keeps none. Any other failure to read it is returned: without it,
+// what the file allows is not known.
+std::error_code accessAclOf(const std::string& path, std::vector<char>& acl)
+{
+    for (int attempt = 0; attempt < aclAttempts; ++attempt) {
+        acl.clear();
+        ssize_t size = ::lgetxattr(path.c_str(), accessAclName, nullptr, 0);
+        if (size > 0) {
+            acl.resize(static_cast<std::size_t>(size));
+            size = ::lgetxattr(path.c_str(), accessAclName, acl.data(), acl.size());
+        }
+        if (size >= 0) {
+            acl.resize(static_cast<std::size_t>(size));
+            dropUnmappedEntries(acl);
+            return {};
+        }
+        acl.clear();
+        if (noAcl(errno))
+            return {};
+        if (errno != ERANGE)
+            return lastError();
+    }
+    return lastError(ERANGE);
+}
+
+// Gives an open file exactly `acl` as its access ACL, or none.
+std::error_code setAcl(int file, const std::vector<char>& acl)
+{
+    if (!acl.empty())
+        return ::fsetxattr(file, accessAclName, acl.data(), acl.size(), 0) == 0 ? std::error_code() : lastError();
+    if (::fremovexattr(file, accessAclName) == 0 || noAcl(errno))
+        return {};
+    // Refused (a FUSE file system that keeps no ACLs may say so this way):
+    // fine if there is none to remove.
+    const int error = errno;
+    return ::fgetxattr(file, accessAclName, nullptr, 0) < 0 && noAcl(errno) ? std::error_code() : lastError(error);
 }
 
 } // namespace
@@ -152,7 +208,8 @@ std::error_code inspect(const Folder& folder, const std::string& name, Target& t
         const bool ownWritable = status.st_uid == ::geteuid() && (status.st_mode & S_IWUSR) != 0;
         if (!ownWritable && ::faccessat(fd(folder.handle), name.c_str(), W_OK, AT_EACCESS) != 0)
             return lastError();
-        target.keep = Access{status.st_mode & 0777, accessAclOf((folder.path / name).string())};
+        target.keep = Access{status.st_mode & 0777, {}};
+        return accessAclOf((folder.path / name).string(), target.keep->acl);
     }
     return {};
 }
@@ -208,19 +265,24 @@ std::error_code setAccess(Handle file, const std::optional<Access>& keep, Creati
 {
     if (!keep) {
         // An unnamed file has what its creation gave it (the umask, or the
-        // folder's default ACL); a named temporary is private until now.
-        if (creation == Creation::named && ::fchmod(fd(file), newFileMode()) != 0)
-            return lastError();
+        // folder's default ACL); a named temporary is private until now. A
+        // file system that keeps no modes (FAT, exFAT) refuses: the file has
+        // what it gives every file, as a plain create would.
+        if (creation == Creation::named)
+            ::fchmod(fd(file), newFileMode());
         return {};
     }
-    if (!keep->acl.empty()) {
-        if (::fsetxattr(fd(file), accessAclName, keep->acl.data(), keep->acl.size(), 0) != 0)
-            return lastError();
-    } else if (::fremovexattr(fd(file), accessAclName) != 0 && errno != ENODATA && errno != ENOTSUP &&
-               errno != EOPNOTSUPP) {
-        return lastError();
-    }
-    return ::fchmod(fd(file), keep->mode) == 0 ? std::error_code() : lastError();
+    if (const std::error_code failed = setAcl(fd(file), keep->acl))
+        return failed;
+    if (::fchmod(fd(file), keep->mode) == 0)
+        return {};
+    // Refused: the file as the file system made it will do, if it is no
+    // wider than the one it replaces.
+    const int error = errno;
+    struct stat status { };
+    if (::fstat(fd(file), &status) == 0 && (status.st_mode & 07777 & ~keep->mode) == 0)
+        return {};
+    return lastError(error);
 }
 
 std::error_code nameFile(const Folder& folder, const std::string& name, NewFile& file)
