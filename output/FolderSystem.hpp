@@ -22,6 +22,7 @@ inline constexpr Handle noHandle = -1;
 struct Folder {
     Handle handle = noHandle;
     std::filesystem::path path;
+    bool appendOnly = false; // takes new names, but no rename or removal (chattr +a)
 };
 std::error_code openFolder(const std::filesystem::path& path, Folder& folder);
 void closeFolder(Folder& folder);
@@ -59,14 +60,19 @@ std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t siz
 // file system cannot set it, the file as the file system made it is taken
 // if it is no wider.
 std::error_code setAccess(Handle file, const std::optional<Access>& keep, Creation creation);
+// Names a complete unnamed file `name` itself, where nothing is. Fails with
+// errc::file_exists where something is, errc::not_supported where the
+// system cannot name unnamed files.
+std::error_code linkFile(const Folder& folder, const std::string& name, NewFile& file);
 // Names a complete unnamed file with a fresh temporary name. Fails with
 // errc::not_supported where the system cannot.
 std::error_code nameFile(const Folder& folder, const std::string& name, NewFile& file);
 std::error_code closeFile(NewFile& file);
 // Puts the temporary over `name`, replacing a file or link there.
-std::error_code renameOver(const Folder& folder, const NewFile& file, const std::string& name);
-// Closes and removes what is left of a file that did not get its name.
-void discard(const Folder& folder, NewFile& file);
+std::error_code renameOver(const Folder& folder, NewFile& file, const std::string& name);
+// Closes and removes what is left of a file that did not get its name; false
+// when its temporary name could not be removed.
+bool discard(const Folder& folder, NewFile& file);
 
 // Standard output and error, where the run's log goes.
 std::array<Handle, 2> logHandles();

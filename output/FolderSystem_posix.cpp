@@ -5,9 +5,13 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#endif
 
 #include "FolderSystem.hpp"
 #include "OutputFolder.hpp"
@@ -138,6 +142,26 @@ std::error_code setAcl(int file, const std::vector<char>& acl)
     return ::fgetxattr(file, accessAclName, nullptr, 0) < 0 && noAcl(errno) ? std::error_code() : lastError(error);
 }
 
+// Links the unnamed `file` at `name`: through /proc, else by its descriptor
+// (which needs privilege, or a recent kernel). Returns 0 or the errno.
+int linkUnnamed(const system::Folder& folder, int file, const std::string& name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(file);
+    if (::linkat(AT_FDCWD, self.c_str(), fd(folder.handle), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+#ifdef AT_EMPTY_PATH
+    if (errno == ENOENT && ::linkat(file, "", fd(folder.handle), name.c_str(), AT_EMPTY_PATH) == 0)
+        return 0;
+#endif
+    return errno;
+}
+
+// No /proc to name an unnamed file through, and no other way.
+bool cannotLink(int error)
+{
+    return error == ENOENT || error == EPERM || error == EXDEV;
+}
+
 } // namespace
 
 void protectStandardDescriptors()
@@ -184,6 +208,16 @@ std::error_code openFolder(const std::filesystem::path& path, Folder& folder)
     if (opened < 0)
         return lastError();
     folder = Folder{opened, path};
+#ifdef FS_IOC_GETFLAGS
+    // Read where the folder may be read (a drop box may not): in an
+    // append-only folder a temporary could never be renamed or removed.
+    const int readable = ::openat(opened, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int flags = 0;
+    if (readable >= 0 && ::ioctl(readable, FS_IOC_GETFLAGS, &flags) == 0)
+        folder.appendOnly = (flags & FS_APPEND_FL) != 0;
+    if (readable >= 0)
+        ::close(readable);
+#endif
     return {};
 }
 
@@ -285,19 +319,25 @@ std::error_code setAccess(Handle file, const std::optional<Access>& keep, Creati
     return lastError(error);
 }
 
+std::error_code linkFile(const Folder& folder, const std::string& name, NewFile& file)
+{
+    const int error = linkUnnamed(folder, fd(file.handle), name);
+    if (error == 0)
+        return {};
+    return cannotLink(error) ? std::make_error_code(std::errc::not_supported) : lastError(error);
+}
+
 std::error_code nameFile(const Folder& folder, const std::string& name, NewFile& file)
 {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd(file.handle));
     for (int attempt = 0; attempt < namingAttempts; ++attempt) {
         file.temporary = temporaryNameFor(name);
         setPending(fd(folder.handle), file.temporary);
-        if (::linkat(AT_FDCWD, self.c_str(), fd(folder.handle), file.temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        const int error = linkUnnamed(folder, fd(file.handle), file.temporary);
+        if (error == 0)
             return {};
-        const int error = errno;
         clearPending();
         file.temporary.clear();
-        // No /proc to name it through: a named temporary it has to be.
-        if (error == ENOENT || error == EPERM || error == EXDEV)
+        if (cannotLink(error))
             return std::make_error_code(std::errc::not_supported);
         if (error != EEXIST)
             return lastError(error);
@@ -312,23 +352,25 @@ std::error_code closeFile(NewFile& file)
     return closed == 0 ? std::error_code() : lastError();
 }
 
-std::error_code renameOver(const Folder& folder, const NewFile& file, const std::string& name)
+std::error_code renameOver(const Folder& folder, NewFile& file, const std::string& name)
 {
     if (::renameat(fd(folder.handle), file.temporary.c_str(), fd(folder.handle), name.c_str()) != 0)
         return lastError();
+    file.temporary.clear();
     clearPending();
     return {};
 }
 
-void discard(const Folder& folder, NewFile& file)
+bool discard(const Folder& folder, NewFile& file)
 {
     if (file.handle != noHandle)
         ::close(fd(file.handle));
     file.handle = noHandle;
-    if (!file.temporary.empty())
-        ::unlinkat(fd(folder.handle), file.temporary.c_str(), 0);
+    const bool removed =
+        file.temporary.empty() || ::unlinkat(fd(folder.handle), file.temporary.c_str(), 0) == 0 || errno == ENOENT;
     file.temporary.clear();
     clearPending();
+    return removed;
 }
 
 std::array<Handle, 2> logHandles()

@@ -136,6 +136,11 @@ std::error_code setAccess(Handle, const std::optional<Access>&, Creation)
     return {};
 }
 
+std::error_code linkFile(const Folder&, const std::string&, NewFile&)
+{
+    return std::make_error_code(std::errc::not_supported);
+}
+
 std::error_code nameFile(const Folder&, const std::string&, NewFile&)
 {
     return std::make_error_code(std::errc::not_supported);
@@ -148,7 +153,7 @@ std::error_code closeFile(NewFile& file)
     return closed ? std::error_code() : lastError();
 }
 
-std::error_code renameOver(const Folder& folder, const NewFile& file, const std::string& name)
+std::error_code renameOver(const Folder& folder, NewFile& file, const std::string& name)
 {
     const std::wstring from = temporaryPath(folder, file);
     const std::wstring to = (folder.path / name).wstring();
@@ -160,19 +165,21 @@ std::error_code renameOver(const Folder& folder, const NewFile& file, const std:
             return windowsError(error);
         ::Sleep(replacePauseMs);
     }
+    file.temporary.clear();
     pendingSet = false;
     return {};
 }
 
-void discard(const Folder& folder, NewFile& file)
+bool discard(const Folder& folder, NewFile& file)
 {
     if (file.handle != noHandle)
         ::CloseHandle(handleOf(file.handle));
     file.handle = noHandle;
-    if (!file.temporary.empty())
-        ::DeleteFileW(temporaryPath(folder, file).c_str());
+    const bool removed = file.temporary.empty() || ::DeleteFileW(temporaryPath(folder, file).c_str()) ||
+        ::GetLastError() == ERROR_FILE_NOT_FOUND;
     file.temporary.clear();
     pendingSet = false;
+    return removed;
 }
 
 std::array<Handle, 2> logHandles()
