@@ -47,12 +47,34 @@ void clearPending()
     std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
-extern "C" void onInterrupt(int signal)
+extern "C" void onEndingSignal(int signal)
 {
     if (pendingSet)
         ::unlinkat(pendingFolder, pendingName.data(), 0);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
+}
+
+// The signals another process may send whose default ends the process; not
+// those that mean the program itself failed (SEGV, BUS, ILL, FPE, ABRT,
+// TRAP, SYS), nor SIGPIPE and SIGXFSZ, which are ignored.
+sigset_t endingSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, SIGIO})
+        sigaddset(&set, signal);
+#ifdef SIGPWR
+    sigaddset(&set, SIGPWR);
+#endif
+#ifdef SIGSTKFLT
+    sigaddset(&set, SIGSTKFLT);
+#endif
+#ifdef SIGRTMIN
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+        sigaddset(&set, signal);
+#endif
+    return set;
 }
 
 std::error_code lastError(int error = errno)
@@ -178,17 +200,19 @@ void protectStandardDescriptors()
 void removeTemporaryOnInterrupt()
 {
     // A file grown past the size limit fails with its reason (File too large)
-    // instead of ending the run.
+    // instead of ending the run; a closed pipe loses the log, not the run.
     std::signal(SIGXFSZ, SIG_IGN);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    std::signal(SIGPIPE, SIG_IGN);
+    struct sigaction action { };
+    action.sa_handler = onEndingSignal;
+    action.sa_mask = endingSignals(); // one handler at a time
+    for (int signal = 1; signal < NSIG; ++signal) {
         // A signal the run was started with ignored (nohup, a background job)
         // stays ignored.
         struct sigaction current { };
-        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+        if (sigismember(&action.sa_mask, signal) != 1 || ::sigaction(signal, nullptr, &current) != 0 ||
+            current.sa_handler == SIG_IGN)
             continue;
-        struct sigaction action { };
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
         ::sigaction(signal, &action, nullptr);
     }
 }

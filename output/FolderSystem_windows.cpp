@@ -25,7 +25,8 @@ std::array<wchar_t, 1024> pendingPath{};
 
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT ||
+        event == CTRL_SHUTDOWN_EVENT) {
         if (pendingSet.exchange(false))
             ::DeleteFileW(pendingPath.data());
     }

@@ -45,10 +45,11 @@ private:
     bool opened_ = false; // the folder is opened on first use
 };
 
-// Makes an interrupted run (SIGINT, SIGTERM, SIGHUP, SIGQUIT; Ctrl+C or
-// Ctrl+Break on Windows) remove the named temporary being written before it
-// ends the way the interruption would have ended it, and a file past the size
-// limit fail with its reason. Call once, before the first file.
+// Makes a run ended from outside (any signal whose default ends it, such as
+// SIGINT, SIGTERM or SIGUSR1; Ctrl+C or Ctrl+Break on Windows) remove the
+// named temporary being written before it ends the way the signal would have
+// ended it, a closed pipe lose the log and not the run, and a file past the
+// size limit fail with its reason. Call once, before the first file.
 void removeTemporaryOnInterrupt();
 
 // Where the program starts with standard input, output or error closed,
