@@ -1,6 +1,7 @@
 #include "OutputFolder.hpp"
 
 #include "OutputError.hpp"
+#include "TestSwitches.hpp"
 
 namespace d88 {
 namespace {
@@ -90,7 +91,9 @@ std::error_code OutputFolder::replace(const std::string& name, const std::uint8_
     // Known up front, so no temporary is left that the folder will not let go.
     if (target.exists && folder_.appendOnly)
         return OutputError::appendOnlyFolder;
-    std::error_code failed = write(folder_, name, target, system::Creation::unnamed, data, size);
+    std::error_code failed = testSwitches().namedTemporary
+        ? std::make_error_code(std::errc::not_supported)
+        : write(folder_, name, target, system::Creation::unnamed, data, size);
     if (failed == std::errc::not_supported)
         failed = folder_.appendOnly ? make_error_code(OutputError::appendOnlyFolder)
                                     : write(folder_, name, target, system::Creation::named, data, size);
