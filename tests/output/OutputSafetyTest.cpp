@@ -262,6 +262,29 @@ TEST_F(OutputSafetyTest, InterruptedRunsLeaveNoTemporaryAndATrueLog)
     EXPECT_GT(interrupted, 0) << "no run was caught before its end";
 }
 
+TEST_F(OutputSafetyTest, EverySignalThatEndsTheRunFromOutsideRemovesTheTemporary)
+{
+    // Each signal arrives while PROG's temporary has a name: as it is named
+    // (unnamed path) or as its access is set (named path).
+    writeFile(imagePath(), image({setDisk('A', Signature::diskA)}));
+    if (inShell("strace -o /dev/null true 2>/dev/null", out.path()).status != 0)
+        GTEST_SKIP() << "no strace here, or it may not trace";
+    const struct rlimit noCore {
+        0, 0
+    };
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    const std::string call = onNamedPath() ? "fchmod" : "linkat";
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU,
+                             SIGIO, SIGPWR, SIGSTKFLT, SIGRTMIN, SIGRTMAX}) {
+        for (const auto& name : outputNames())
+            fs::remove(out / name);
+        writeFile(out / "PROG", {1});
+        const auto result = failing(call, "signal=" + std::to_string(signal) + ":when=1");
+        EXPECT_EQ(result.status, 128 + signal) << signal;
+        EXPECT_TRUE(temporaries().empty()) << signal;
+    }
+}
+
 TEST_F(OutputSafetyTest, AHangupIgnoredAtTheStartStaysIgnored)
 {
     // As under nohup: the program must not put back what its caller turned off.
@@ -350,6 +373,145 @@ TEST_F(OutputSafetyTest, ALostLogFailsTheRunButTheFilesAreWritten)
     EXPECT_EQ(result.status, 1) << "the log could not be written";
     EXPECT_EQ(checkFiles(b, diskBFiles), "");
     EXPECT_EQ(outputNames().size(), diskBFiles.size());
+}
+
+TEST_F(OutputSafetyTest, TheLogIsNeverWrittenOver)
+{
+    // d88cut IMG > PROG 2> WORK: the shell has made both before the run.
+    writeFile(imagePath(), image({setDisk('A', Signature::diskA)}));
+    const auto result = shell("exec >PROG 2>WORK");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(readText(out / "PROG"), diskAProgress);
+    EXPECT_EQ(readText(out / "WORK"),
+              diskAText + "error: cannot write PROG: it is the standard output of this run\n" +
+                  "error: cannot write WORK: it is the standard error of this run\n");
+}
+
+TEST_F(OutputSafetyTest, TheImageSeenThroughAnotherViewIsNeverWritten)
+{
+    // Run in an overlay's upper folder on the image named through the merged
+    // one, where device and inode differ.
+    for (const char* folder : {"lower", "upper", "work", "merged"})
+        fs::create_directory(inputs / folder);
+    const auto bytes = image({setDisk('A', Signature::diskA)});
+    writeFile(inputs / "upper" / "PROG", bytes);
+    const auto result = inShell("unshare -rm true 2>/dev/null || exit 77; exec unshare -rm /bin/sh -c 'mount -t "
+                                "overlay overlay -o lowerdir=lower,upperdir=upper,workdir=work merged || exit 77; "
+                                "cd upper && exec \"$0\" ../merged/PROG' \"$0\"",
+                                inputs.path());
+    if (result.status == 77)
+        GTEST_SKIP() << "cannot mount an overlay in a namespace of its own here: " << result.err;
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("error: cannot write PROG: it is the image being read\n"), std::string::npos);
+    EXPECT_TRUE(readFile(inputs / "upper" / "PROG") == bytes);
+}
+
+TEST_F(OutputSafetyTest, AnAppendOnlyFolderTakesNewNamesAndKeepsNoTemporary)
+{
+    writeFile(imagePath(), image({setDisk('A', Signature::diskA)}));
+    writeFile(out / "PROG", {1});
+    if (inShell("chattr +a . 2>/dev/null", out.path()).status != 0)
+        GTEST_SKIP() << "chattr +a needs root and a file system that keeps the flag";
+    const auto result = run({imagePath().string()});
+    inShell("chattr -a .", out.path());
+    EXPECT_EQ(result.status, 1);
+    const std::string refused = ": the folder is append-only, so nothing in it can be renamed or replaced\n";
+    std::string expected = diskAText + "error: cannot write PROG" + refused;
+    if (onNamedPath()) // every name would need a temporary renamed
+        for (const ExpectedFile& file : diskAFiles)
+            if (file.name != "PROG")
+                expected += "error: cannot write " + file.name + refused;
+    EXPECT_EQ(result.err, expected);
+    EXPECT_EQ(fs::file_size(out / "PROG"), 1u);
+    EXPECT_EQ(outputNames().size(), onNamedPath() ? 1u : diskAFiles.size()) << "no temporary is left";
+}
+
+TEST_F(OutputSafetyTest, FailingCallsRefuseAReplacementWithTheirReason)
+{
+    const Disk a = setDisk('A', Signature::diskA);
+    writeFile(imagePath(), image({a}));
+    if (inShell("strace -o /dev/null true 2>/dev/null", out.path()).status != 0)
+        GTEST_SKIP() << "no strace here, or it may not trace";
+    const auto fresh = [&](unsigned progMode) {
+        for (const auto& name : outputNames())
+            fs::remove(out / name);
+        writeFile(out / "PROG", {1});
+        fs::permissions(out / "PROG", fs::perms(progMode));
+    };
+    const std::string progRefused = diskAText + "error: cannot write PROG: ";
+
+    // A file system that keeps no modes: the file as it made it (0600 under
+    // umask 077) replaces one no narrower, and no other.
+    fresh(0200);
+    writeFile(out / "WORK", {2});
+    auto result = failing("fchmod", "error=ENOSYS", "umask 077");
+    EXPECT_EQ(result.err, progRefused + "Function not implemented\n");
+    EXPECT_EQ(fs::file_size(out / "PROG"), 1u);
+    EXPECT_EQ(modeOf(out / "PROG"), 0200u);
+    EXPECT_EQ(modeOf(out / "WORK"), 0600u);
+    EXPECT_EQ(fs::file_size(out / "WORK"), 2048u);
+
+    // The access of the file to replace cannot be read: it is left alone; an
+    // ACL that changed between its two reads is read again.
+    fresh(0644);
+    result = failing("lgetxattr", "error=EIO");
+    EXPECT_EQ(result.err, progRefused + "Input/output error\n");
+    EXPECT_EQ(fs::file_size(out / "PROG"), 1u);
+    fresh(0644);
+    result = failing("lgetxattr", "error=ERANGE");
+    EXPECT_EQ(result.err, progRefused + "Numerical result out of range\n");
+    fresh(0644);
+    result = failing("lgetxattr", "error=ERANGE:when=1");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(fs::file_size(out / "PROG"), 32768u);
+
+    // A folder that refuses renames and removals: the temporary is named.
+    fresh(0644);
+    result = failing("renameat,renameat2,unlinkat", "error=EPERM", seeded);
+    EXPECT_EQ(result.status, 1);
+    const std::string left = seededName("PROG", 0);
+    EXPECT_NE(
+        result.err.find(progRefused + "Operation not permitted; the temporary " + left + " could not be removed\n"),
+        std::string::npos)
+        << result.err;
+    EXPECT_EQ(fs::file_size(out / left), 32768u);
+}
+
+TEST_F(OutputSafetyTest, AclEntriesOfUsersThisNamespaceCannotNameAreDroppedNotWidened)
+{
+    writeFile(imagePath(), image({setDisk('A', Signature::diskA)}));
+    writeFile(out / "PROG", {1});
+    fs::permissions(out / "PROG", fs::perms(0600));
+    if (inShell("setfacl -m u:12345:rw,g::- PROG 2>/dev/null", out.path()).status != 0)
+        GTEST_SKIP() << "no setfacl, or no ACLs on the temporary folder's file system";
+    if (inShell("unshare -r true 2>/dev/null", out.path()).status != 0)
+        GTEST_SKIP() << "no user namespaces here";
+    // In a user namespace of its own only the run's user has a name.
+    const auto result = shell("true", "unshare -r");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(fs::file_size(out / "PROG"), 32768u);
+    EXPECT_EQ(modeOf(out / "PROG"), 0660u) << "the group class stays the old mask";
+    const auto acl = inShell("getfacl -n PROG", out.path()).out;
+    EXPECT_EQ(acl.find("12345"), std::string::npos) << acl;
+    EXPECT_NE(acl.find("group::---"), std::string::npos) << acl;
+}
+
+TEST_F(OutputSafetyTest, AFolderWithoutModesTakesTheFiles)
+{
+    // A FAT image mounted through FUSE: no unnamed files, modes fixed at 0700.
+    const Disk a = setDisk('A', Signature::diskA);
+    writeFile(imagePath(), image({a}));
+    const auto result = inShell("mkfs.vfat -C fat.img 4096 >/dev/null 2>&1 && mkdir fat && "
+                                "fusefat -o rw+ fat.img fat >/dev/null 2>&1 || exit 77; "
+                                "fat=$PWD/fat; trap 'cd / && fusermount -u \"$fat\"' EXIT; cd fat && echo old >PROG && "
+                                "\"$0\" \"$1\" >/dev/null; status=$?; ls -A; cp -- * \"$2\"; exit $status",
+                                inputs.path());
+    if (result.status == 77)
+        GTEST_SKIP() << "needs mkfs.vfat, fusefat and FUSE";
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, diskAText);
+    EXPECT_EQ(result.out.find("d88cut-part"), std::string::npos) << "no temporary is left";
+    EXPECT_EQ(checkFiles(a, diskAFiles), "");
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__has_feature)
