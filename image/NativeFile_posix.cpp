@@ -14,9 +14,16 @@ int fd(std::intptr_t handle)
     return static_cast<int>(handle);
 }
 
+std::int64_t nanoseconds(const struct timespec& time)
+{
+    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
 FileId idOf(const struct stat& status)
 {
-    return FileId{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino)};
+    return FileId{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
+                  FileStamp{S_ISREG(status.st_mode), static_cast<std::uint64_t>(status.st_size),
+                            nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)}};
 }
 
 } // namespace
@@ -25,6 +32,14 @@ std::optional<FileId> entryIdOf(const char* path)
 {
     struct stat status { };
     if (::lstat(path, &status) != 0)
+        return std::nullopt;
+    return idOf(status);
+}
+
+std::optional<FileId> openIdOf(std::intptr_t handle)
+{
+    struct stat status { };
+    if (::fstat(fd(handle), &status) != 0)
         return std::nullopt;
     return idOf(status);
 }
@@ -47,7 +62,6 @@ bool NativeFile::open(const char* path)
     }
     openError_.clear();
     handle_ = opened;
-    id_ = idOf(status);
     return true;
 }
 
@@ -56,7 +70,6 @@ void NativeFile::close()
     if (isOpen())
         ::close(fd(handle_));
     handle_ = closedHandle;
-    id_.reset();
 }
 
 std::uint64_t NativeFile::size() const

@@ -36,16 +36,28 @@ std::wstring widePath(const char* path)
     return L"\\\\?\\" + full;
 }
 
-std::optional<FileId> idOfHandle(HANDLE handle)
+// A time in 100 ns steps since 1601 as nanoseconds since 1970.
+std::int64_t nanoseconds(LARGE_INTEGER time)
 {
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(handle, &info))
-        return std::nullopt;
-    return FileId{info.dwVolumeSerialNumber,
-                  (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    constexpr std::int64_t from1601To1970 = 116444736000000000;
+    return (time.QuadPart - from1601To1970) * 100;
 }
 
 } // namespace
+
+std::optional<FileId> openIdOf(std::intptr_t handle)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO times{};
+    if (!::GetFileInformationByHandle(native(handle), &info) ||
+        !::GetFileInformationByHandleEx(native(handle), FileBasicInfo, &times, sizeof times))
+        return std::nullopt;
+    const bool regular = (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0;
+    return FileId{info.dwVolumeSerialNumber,
+                  (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
+                  FileStamp{regular, (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow,
+                            nanoseconds(times.LastWriteTime), nanoseconds(times.ChangeTime)}};
+}
 
 std::optional<FileId> entryIdOf(const char* path)
 {
@@ -55,7 +67,7 @@ std::optional<FileId> entryIdOf(const char* path)
                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return std::nullopt;
-    const auto id = idOfHandle(handle);
+    const auto id = openIdOf(reinterpret_cast<std::intptr_t>(handle));
     ::CloseHandle(handle);
     return id;
 }
@@ -82,7 +94,6 @@ bool NativeFile::open(const char* path)
     }
     openError_.clear();
     handle_ = reinterpret_cast<std::intptr_t>(handle);
-    id_ = idOfHandle(handle);
     return true;
 }
 
@@ -91,7 +102,6 @@ void NativeFile::close()
     if (isOpen())
         ::CloseHandle(native(handle_));
     handle_ = closedHandle;
-    id_.reset();
 }
 
 std::uint64_t NativeFile::size() const

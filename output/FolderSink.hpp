@@ -11,7 +11,8 @@ class D88Image;
 
 // Files in a folder on disk, each put in place whole through a temporary that
 // nothing in the folder can interfere with (see OutputFolder). A name that
-// is the image being read (itself or a hard link to it) is never written; a
+// is the image being read (itself, a hard link to it, or it seen through
+// another view of its folder) or where the run's log goes is never written; a
 // symbolic link there is replaced like any other link, its target untouched.
 // With `create`, the folder is made (one level, with the umask) if it is missing.
 class FolderSink : public FileSink {

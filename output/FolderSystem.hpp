@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -21,6 +22,7 @@ inline constexpr Handle noHandle = -1;
 struct Folder {
     Handle handle = noHandle;
     std::filesystem::path path;
+    bool appendOnly = false; // takes new names, but no rename or removal (chattr +a)
 };
 std::error_code openFolder(const std::filesystem::path& path, Folder& folder);
 void closeFolder(Folder& folder);
@@ -37,8 +39,9 @@ struct Target {
     bool exists = false;
     std::optional<Access> keep; // for a regular file being replaced
 };
-// Fails for a folder at the name, and for a file the user may not write
-// (as opening it for writing would).
+// Fails for a folder at the name, for a file the user may not write (as
+// opening it for writing would), and where the access of a file to replace
+// cannot be read.
 std::error_code inspect(const Folder& folder, const std::string& name, Target& target);
 
 // How the new file comes into being: unnamed until complete where the system
@@ -53,15 +56,25 @@ struct NewFile {
 std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, NewFile& file);
 // Writes some of the bytes; `written` is 0 only with an error.
 std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t size, std::size_t& written);
-// Gives the new file the replaced file's access, or a new file's.
+// Gives the new file the replaced file's access, or a new file's. Where the
+// file system cannot set it, the file as the file system made it is taken
+// if it is no wider.
 std::error_code setAccess(Handle file, const std::optional<Access>& keep, Creation creation);
+// Names a complete unnamed file `name` itself, where nothing is. Fails with
+// errc::file_exists where something is, errc::not_supported where the
+// system cannot name unnamed files.
+std::error_code linkFile(const Folder& folder, const std::string& name, NewFile& file);
 // Names a complete unnamed file with a fresh temporary name. Fails with
 // errc::not_supported where the system cannot.
 std::error_code nameFile(const Folder& folder, const std::string& name, NewFile& file);
 std::error_code closeFile(NewFile& file);
 // Puts the temporary over `name`, replacing a file or link there.
-std::error_code renameOver(const Folder& folder, const NewFile& file, const std::string& name);
-// Closes and removes what is left of a file that did not get its name.
-void discard(const Folder& folder, NewFile& file);
+std::error_code renameOver(const Folder& folder, NewFile& file, const std::string& name);
+// Closes and removes what is left of a file that did not get its name; false
+// when its temporary name could not be removed.
+bool discard(const Folder& folder, NewFile& file);
+
+// Standard output and error, where the run's log goes.
+std::array<Handle, 2> logHandles();
 
 } // namespace d88::system

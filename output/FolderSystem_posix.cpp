@@ -1,12 +1,17 @@
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#endif
 
 #include "FolderSystem.hpp"
 #include "OutputFolder.hpp"
@@ -17,6 +22,8 @@ namespace {
 constexpr int temporaryMode = 0600; // a named temporary is private until complete
 constexpr int namingAttempts = 16;
 constexpr const char* accessAclName = "system.posix_acl_access";
+// An ACL that grows between asking its size and reading it is read again.
+constexpr int aclAttempts = 4;
 
 // The named temporary of this run, for the signal handler: written before the
 // name exists on disk, cleared once it is renamed or removed.
@@ -40,12 +47,34 @@ void clearPending()
     std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
-extern "C" void onInterrupt(int signal)
+extern "C" void onEndingSignal(int signal)
 {
     if (pendingSet)
         ::unlinkat(pendingFolder, pendingName.data(), 0);
     std::signal(signal, SIG_DFL);
     std::raise(signal);
+}
+
+// The signals another process may send whose default ends the process; not
+// those that mean the program itself failed (SEGV, BUS, ILL, FPE, ABRT,
+// TRAP, SYS), nor SIGPIPE and SIGXFSZ, which are ignored.
+sigset_t endingSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, SIGIO})
+        sigaddset(&set, signal);
+#ifdef SIGPWR
+    sigaddset(&set, SIGPWR);
+#endif
+#ifdef SIGSTKFLT
+    sigaddset(&set, SIGSTKFLT);
+#endif
+#ifdef SIGRTMIN
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+        sigaddset(&set, signal);
+#endif
+    return set;
 }
 
 std::error_code lastError(int error = errno)
@@ -69,17 +98,90 @@ mode_t newFileMode()
     return mode;
 }
 
-// The access ACL of the file at `path`, empty where it has none.
-std::vector<char> accessAclOf(const std::string& path)
+bool noAcl(int error)
 {
-    std::vector<char> acl;
-    const ssize_t size = ::lgetxattr(path.c_str(), accessAclName, nullptr, 0);
-    if (size > 0) {
-        acl.resize(static_cast<std::size_t>(size));
-        const ssize_t got = ::lgetxattr(path.c_str(), accessAclName, acl.data(), acl.size());
-        acl.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return error == ENODATA || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+// Drops the entries of an ACL that name a user or group this user namespace
+// cannot name (read back as id -1), which no file can be given here: the
+// others keep what they had, those users lose it. Entries are laid out as
+// <linux/posix_acl_xattr.h> has them: a 4-byte version, then a 16-bit tag,
+// 16-bit permissions and a 32-bit id each, little-endian.
+void dropUnmappedEntries(std::vector<char>& acl)
+{
+    constexpr std::ptrdiff_t header = 4;
+    constexpr std::ptrdiff_t entry = 8;
+    constexpr char namedUser = 0x02;
+    constexpr char namedGroup = 0x08;
+    if (acl.size() < header)
+        return;
+    std::vector<char> kept(acl.begin(), acl.begin() + header);
+    for (auto at = acl.begin() + header; acl.end() - at >= entry; at += entry) {
+        const bool named = (at[0] == namedUser || at[0] == namedGroup) && at[1] == 0;
+        if (!named || !std::all_of(at + 4, at + entry, [](char part) { return part == '\xFF'; }))
+            kept.insert(kept.end(), at, at + entry);
     }
-    return acl;
+    acl = std::move(kept);
+}
+
+// The access ACL of the file at `path`, empty where it has none or the file
+// system keeps none. Any other failure to read it is returned: without it,
+// what the file allows is not known.
+std::error_code accessAclOf(const std::string& path, std::vector<char>& acl)
+{
+    for (int attempt = 0; attempt < aclAttempts; ++attempt) {
+        acl.clear();
+        ssize_t size = ::lgetxattr(path.c_str(), accessAclName, nullptr, 0);
+        if (size > 0) {
+            acl.resize(static_cast<std::size_t>(size));
+            size = ::lgetxattr(path.c_str(), accessAclName, acl.data(), acl.size());
+        }
+        if (size >= 0) {
+            acl.resize(static_cast<std::size_t>(size));
+            dropUnmappedEntries(acl);
+            return {};
+        }
+        acl.clear();
+        if (noAcl(errno))
+            return {};
+        if (errno != ERANGE)
+            return lastError();
+    }
+    return lastError(ERANGE);
+}
+
+// Gives an open file exactly `acl` as its access ACL, or none.
+std::error_code setAcl(int file, const std::vector<char>& acl)
+{
+    if (!acl.empty())
+        return ::fsetxattr(file, accessAclName, acl.data(), acl.size(), 0) == 0 ? std::error_code() : lastError();
+    if (::fremovexattr(file, accessAclName) == 0 || noAcl(errno))
+        return {};
+    // Refused (a FUSE file system that keeps no ACLs may say so this way):
+    // fine if there is none to remove.
+    const int error = errno;
+    return ::fgetxattr(file, accessAclName, nullptr, 0) < 0 && noAcl(errno) ? std::error_code() : lastError(error);
+}
+
+// Links the unnamed `file` at `name`: through /proc, else by its descriptor
+// (which needs privilege, or a recent kernel). Returns 0 or the errno.
+int linkUnnamed(const system::Folder& folder, int file, const std::string& name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(file);
+    if (::linkat(AT_FDCWD, self.c_str(), fd(folder.handle), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+#ifdef AT_EMPTY_PATH
+    if (errno == ENOENT && ::linkat(file, "", fd(folder.handle), name.c_str(), AT_EMPTY_PATH) == 0)
+        return 0;
+#endif
+    return errno;
+}
+
+// No /proc to name an unnamed file through, and no other way.
+bool cannotLink(int error)
+{
+    return error == ENOENT || error == EPERM || error == EXDEV;
 }
 
 } // namespace
@@ -87,17 +189,19 @@ std::vector<char> accessAclOf(const std::string& path)
 void removeTemporaryOnInterrupt()
 {
     // A file grown past the size limit fails with its reason (File too large)
-    // instead of ending the run.
+    // instead of ending the run; a closed pipe loses the log, not the run.
     std::signal(SIGXFSZ, SIG_IGN);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    std::signal(SIGPIPE, SIG_IGN);
+    struct sigaction action { };
+    action.sa_handler = onEndingSignal;
+    action.sa_mask = endingSignals(); // one handler at a time
+    for (int signal = 1; signal < NSIG; ++signal) {
         // A signal the run was started with ignored (nohup, a background job)
         // stays ignored.
         struct sigaction current { };
-        if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler == SIG_IGN)
+        if (sigismember(&action.sa_mask, signal) != 1 || ::sigaction(signal, nullptr, &current) != 0 ||
+            current.sa_handler == SIG_IGN)
             continue;
-        struct sigaction action { };
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
         ::sigaction(signal, &action, nullptr);
     }
 }
@@ -117,6 +221,16 @@ std::error_code openFolder(const std::filesystem::path& path, Folder& folder)
     if (opened < 0)
         return lastError();
     folder = Folder{opened, path};
+#ifdef FS_IOC_GETFLAGS
+    // Read where the folder may be read (a drop box may not): in an
+    // append-only folder a temporary could never be renamed or removed.
+    const int readable = ::openat(opened, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int flags = 0;
+    if (readable >= 0 && ::ioctl(readable, FS_IOC_GETFLAGS, &flags) == 0)
+        folder.appendOnly = (flags & FS_APPEND_FL) != 0;
+    if (readable >= 0)
+        ::close(readable);
+#endif
     return {};
 }
 
@@ -141,7 +255,8 @@ std::error_code inspect(const Folder& folder, const std::string& name, Target& t
         const bool ownWritable = status.st_uid == ::geteuid() && (status.st_mode & S_IWUSR) != 0;
         if (!ownWritable && ::faccessat(fd(folder.handle), name.c_str(), W_OK, AT_EACCESS) != 0)
             return lastError();
-        target.keep = Access{status.st_mode & 0777, accessAclOf((folder.path / name).string())};
+        target.keep = Access{status.st_mode & 0777, {}};
+        return accessAclOf((folder.path / name).string(), target.keep->acl);
     }
     return {};
 }
@@ -197,34 +312,45 @@ std::error_code setAccess(Handle file, const std::optional<Access>& keep, Creati
 {
     if (!keep) {
         // An unnamed file has what its creation gave it (the umask, or the
-        // folder's default ACL); a named temporary is private until now.
-        if (creation == Creation::named && ::fchmod(fd(file), newFileMode()) != 0)
-            return lastError();
+        // folder's default ACL); a named temporary is private until now. A
+        // file system that keeps no modes (FAT, exFAT) refuses: the file has
+        // what it gives every file, as a plain create would.
+        if (creation == Creation::named)
+            ::fchmod(fd(file), newFileMode());
         return {};
     }
-    if (!keep->acl.empty()) {
-        if (::fsetxattr(fd(file), accessAclName, keep->acl.data(), keep->acl.size(), 0) != 0)
-            return lastError();
-    } else if (::fremovexattr(fd(file), accessAclName) != 0 && errno != ENODATA && errno != ENOTSUP &&
-               errno != EOPNOTSUPP) {
-        return lastError();
-    }
-    return ::fchmod(fd(file), keep->mode) == 0 ? std::error_code() : lastError();
+    if (const std::error_code failed = setAcl(fd(file), keep->acl))
+        return failed;
+    if (::fchmod(fd(file), keep->mode) == 0)
+        return {};
+    // Refused: the file as the file system made it will do, if it is no
+    // wider than the one it replaces.
+    const int error = errno;
+    struct stat status { };
+    if (::fstat(fd(file), &status) == 0 && (status.st_mode & 07777 & ~keep->mode) == 0)
+        return {};
+    return lastError(error);
+}
+
+std::error_code linkFile(const Folder& folder, const std::string& name, NewFile& file)
+{
+    const int error = linkUnnamed(folder, fd(file.handle), name);
+    if (error == 0)
+        return {};
+    return cannotLink(error) ? std::make_error_code(std::errc::not_supported) : lastError(error);
 }
 
 std::error_code nameFile(const Folder& folder, const std::string& name, NewFile& file)
 {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd(file.handle));
     for (int attempt = 0; attempt < namingAttempts; ++attempt) {
         file.temporary = temporaryNameFor(name);
         setPending(fd(folder.handle), file.temporary);
-        if (::linkat(AT_FDCWD, self.c_str(), fd(folder.handle), file.temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        const int error = linkUnnamed(folder, fd(file.handle), file.temporary);
+        if (error == 0)
             return {};
-        const int error = errno;
         clearPending();
         file.temporary.clear();
-        // No /proc to name it through: a named temporary it has to be.
-        if (error == ENOENT || error == EPERM || error == EXDEV)
+        if (cannotLink(error))
             return std::make_error_code(std::errc::not_supported);
         if (error != EEXIST)
             return lastError(error);
@@ -239,23 +365,30 @@ std::error_code closeFile(NewFile& file)
     return closed == 0 ? std::error_code() : lastError();
 }
 
-std::error_code renameOver(const Folder& folder, const NewFile& file, const std::string& name)
+std::error_code renameOver(const Folder& folder, NewFile& file, const std::string& name)
 {
     if (::renameat(fd(folder.handle), file.temporary.c_str(), fd(folder.handle), name.c_str()) != 0)
         return lastError();
+    file.temporary.clear();
     clearPending();
     return {};
 }
 
-void discard(const Folder& folder, NewFile& file)
+bool discard(const Folder& folder, NewFile& file)
 {
     if (file.handle != noHandle)
         ::close(fd(file.handle));
     file.handle = noHandle;
-    if (!file.temporary.empty())
-        ::unlinkat(fd(folder.handle), file.temporary.c_str(), 0);
+    const bool removed =
+        file.temporary.empty() || ::unlinkat(fd(folder.handle), file.temporary.c_str(), 0) == 0 || errno == ENOENT;
     file.temporary.clear();
     clearPending();
+    return removed;
+}
+
+std::array<Handle, 2> logHandles()
+{
+    return {STDOUT_FILENO, STDERR_FILENO};
 }
 
 } // namespace system

@@ -25,7 +25,8 @@ std::array<wchar_t, 1024> pendingPath{};
 
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT) {
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT ||
+        event == CTRL_SHUTDOWN_EVENT) {
         if (pendingSet.exchange(false))
             ::DeleteFileW(pendingPath.data());
     }
@@ -131,6 +132,11 @@ std::error_code setAccess(Handle, const std::optional<Access>&, Creation)
     return {};
 }
 
+std::error_code linkFile(const Folder&, const std::string&, NewFile&)
+{
+    return std::make_error_code(std::errc::not_supported);
+}
+
 std::error_code nameFile(const Folder&, const std::string&, NewFile&)
 {
     return std::make_error_code(std::errc::not_supported);
@@ -143,7 +149,7 @@ std::error_code closeFile(NewFile& file)
     return closed ? std::error_code() : lastError();
 }
 
-std::error_code renameOver(const Folder& folder, const NewFile& file, const std::string& name)
+std::error_code renameOver(const Folder& folder, NewFile& file, const std::string& name)
 {
     const std::wstring from = temporaryPath(folder, file);
     const std::wstring to = (folder.path / name).wstring();
@@ -155,19 +161,27 @@ std::error_code renameOver(const Folder& folder, const NewFile& file, const std:
             return windowsError(error);
         ::Sleep(replacePauseMs);
     }
+    file.temporary.clear();
     pendingSet = false;
     return {};
 }
 
-void discard(const Folder& folder, NewFile& file)
+bool discard(const Folder& folder, NewFile& file)
 {
     if (file.handle != noHandle)
         ::CloseHandle(handleOf(file.handle));
     file.handle = noHandle;
-    if (!file.temporary.empty())
-        ::DeleteFileW(temporaryPath(folder, file).c_str());
+    const bool removed = file.temporary.empty() || ::DeleteFileW(temporaryPath(folder, file).c_str()) ||
+        ::GetLastError() == ERROR_FILE_NOT_FOUND;
     file.temporary.clear();
     pendingSet = false;
+    return removed;
+}
+
+std::array<Handle, 2> logHandles()
+{
+    return {reinterpret_cast<Handle>(::GetStdHandle(STD_OUTPUT_HANDLE)),
+            reinterpret_cast<Handle>(::GetStdHandle(STD_ERROR_HANDLE))};
 }
 
 } // namespace system

@@ -1,5 +1,8 @@
 #include "OutputFolder.hpp"
 
+#include "OutputError.hpp"
+#include "TestSwitches.hpp"
+
 namespace d88 {
 namespace {
 
@@ -16,6 +19,14 @@ public:
     Pending(const Pending&) = delete;
     Pending& operator=(const Pending&) = delete;
     void done() { done_ = true; }
+    // Removes the file now and returns `failed`, saying so where its
+    // temporary name could not be removed.
+    std::error_code fail(std::error_code failed)
+    {
+        done_ = true;
+        const std::string temporary = file_.temporary;
+        return system::discard(folder_, file_) ? failed : withTemporaryLeft(failed, temporary);
+    }
 
 private:
     const system::Folder& folder_;
@@ -37,6 +48,29 @@ std::error_code writeAll(system::Handle file, const std::uint8_t* data, std::siz
     return {};
 }
 
+// Gives a complete file its name: a named temporary is closed first, so a
+// close that fails (a network or FUSE file system) leaves the old file in
+// place. An unnamed file gets a new name at once, with no temporary name at
+// all; over an old file, or where something came to the name meanwhile, it
+// is named and renamed at once, and closed after.
+std::error_code putInPlace(const system::Folder& folder, const std::string& name, bool replacing,
+                           system::Creation creation, system::NewFile& file)
+{
+    if (creation == system::Creation::named) {
+        if (const std::error_code failed = system::closeFile(file))
+            return failed;
+        return system::renameOver(folder, file, name);
+    }
+    std::error_code failed =
+        replacing ? std::make_error_code(std::errc::file_exists) : system::linkFile(folder, name, file);
+    if (failed == std::errc::file_exists) {
+        failed = system::nameFile(folder, name, file);
+        if (!failed)
+            failed = system::renameOver(folder, file, name);
+    }
+    return failed ? failed : system::closeFile(file);
+}
+
 } // namespace
 
 OutputFolder::~OutputFolder()
@@ -54,9 +88,15 @@ std::error_code OutputFolder::replace(const std::string& name, const std::uint8_
     system::Target target;
     if (const std::error_code refused = system::inspect(folder_, name, target))
         return refused;
-    std::error_code failed = write(folder_, name, target, system::Creation::unnamed, data, size);
+    // Known up front, so no temporary is left that the folder will not let go.
+    if (target.exists && folder_.appendOnly)
+        return OutputError::appendOnlyFolder;
+    std::error_code failed = testSwitches().namedTemporary
+        ? std::make_error_code(std::errc::not_supported)
+        : write(folder_, name, target, system::Creation::unnamed, data, size);
     if (failed == std::errc::not_supported)
-        failed = write(folder_, name, target, system::Creation::named, data, size);
+        failed = folder_.appendOnly ? make_error_code(OutputError::appendOnlyFolder)
+                                    : write(folder_, name, target, system::Creation::named, data, size);
     return failed;
 }
 
@@ -68,16 +108,11 @@ std::error_code OutputFolder::write(const system::Folder& folder, const std::str
         return failed;
     Pending pending(folder, file);
     if (const std::error_code failed = writeAll(file.handle, data, size))
-        return failed;
+        return pending.fail(failed);
     if (const std::error_code failed = system::setAccess(file.handle, target.keep, creation))
-        return failed;
-    if (creation == system::Creation::unnamed)
-        if (const std::error_code failed = system::nameFile(folder, name, file))
-            return failed;
-    if (const std::error_code failed = system::closeFile(file))
-        return failed;
-    if (const std::error_code failed = system::renameOver(folder, file, name))
-        return failed;
+        return pending.fail(failed);
+    if (const std::error_code failed = putInPlace(folder, name, target.exists, creation, file))
+        return pending.fail(failed);
     pending.done();
     return {};
 }

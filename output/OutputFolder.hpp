@@ -15,11 +15,14 @@ namespace d88 {
 // - the data goes to a new file that nothing else can be at: unnamed where the
 //   system allows it (Linux's O_TMPFILE), otherwise created exclusively under
 //   the unpredictable name ".NAME.<16 hex digits>.d88cut-part";
-// - it is renamed over NAME only once whole, so NAME is either the old file or
-//   the whole new one; a symbolic link at NAME is replaced, its target untouched;
+// - it gets NAME only once whole, so NAME is either the old file or the whole
+//   new one: an unnamed file is linked at a new NAME directly, else renamed
+//   over NAME; a symbolic link at NAME is replaced, its target untouched;
 // - an existing file at NAME that the user may not write is left alone, and
 //   the new file keeps the access (permission bits and ACL) of the file it
-//   replaces; nothing at NAME is followed to decide that.
+//   replaces, or none wider where the file system cannot set it; nothing at
+//   NAME is followed to decide that;
+// - no temporary is left behind, or the error names it.
 // The steps are the same everywhere; FolderSystem_*.cpp hold the few calls
 // where the systems differ.
 class OutputFolder {
@@ -42,10 +45,11 @@ private:
     bool opened_ = false; // the folder is opened on first use
 };
 
-// Makes an interrupted run (SIGINT, SIGTERM, SIGHUP, SIGQUIT; Ctrl+C or
-// Ctrl+Break on Windows) remove the named temporary being written before it
-// ends the way the interruption would have ended it, and a file past the size
-// limit fail with its reason. Call once, before the first file.
+// Makes a run ended from outside (any signal whose default ends it, such as
+// SIGINT, SIGTERM or SIGUSR1; Ctrl+C or Ctrl+Break on Windows) remove the
+// named temporary being written before it ends the way the signal would have
+// ended it, a closed pipe lose the log and not the run, and a file past the
+// size limit fail with its reason. Call once, before the first file.
 void removeTemporaryOnInterrupt();
 
 // ".NAME.<16 hex digits>.d88cut-part", random each time.

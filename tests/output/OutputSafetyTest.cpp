@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <thread>
 
@@ -21,6 +23,14 @@ namespace {
 
 class OutputSafetyTest : public EndToEnd {
 protected:
+    // The program with the test switches: the same output layer, which the
+    // named-temporary run of these tests sends down its other path.
+    OutputSafetyTest() { program = D88CUT_TEST_SWITCHES_PATH; }
+    static bool onNamedPath()
+    {
+        const char* named = std::getenv("D88CUT_TEST_NAMED_TEMPORARY");
+        return named != nullptr && std::string(named) == "1";
+    }
     std::vector<std::string> temporaries() const
     {
         std::vector<std::string> found;
@@ -36,8 +46,52 @@ protected:
         ::lstat(path.c_str(), &status);
         return status.st_mode & 07777;
     }
+
+    // Runs the program on the image through the shell, which first runs
+    // `setup` (a limit, redirections) and may start it through `wrapper`.
+    RunResult shell(const std::string& setup, const std::string& wrapper = "") const
+    {
+        return inShell(setup + "; exec " + wrapper + " \"$0\" \"$1\"", out.path());
+    }
+    // Runs a shell command line in `folder`; $0 is the program, $1 the image, $2 the output folder.
+    RunResult inShell(const std::string& line, const fs::path& folder) const
+    {
+        return runProgram({"/bin/sh", "-c", line, program, imagePath().string(), out.path().string()}, folder);
+    }
+    // The run with the system calls `calls` failing as strace's inject
+    // syntax has it (`error=EIO`, `error=ERANGE:when=1` for the first only,
+    // `signal=10:when=1`). LeakSanitizer cannot stop a process strace traces,
+    // so it stays off there.
+    RunResult failing(const std::string& calls, const std::string& how, const std::string& setup = "true") const
+    {
+        return shell(setup + "; export ASAN_OPTIONS=detect_leaks=0",
+                     "strace -o /dev/null -e trace=" + calls + " -e inject=" + calls + ":" + how);
+    }
+    // Copies the program and the image into a folder every user may enter,
+    // wherever the build and the temporary folder lie; returns the command.
+    std::vector<std::string> copiedForOtherUsers(const TempDir& place) const
+    {
+        fs::copy_file(program, place / "d88cut");
+        fs::copy_file(imagePath(), place / "image.d88");
+        fs::permissions(place / "d88cut", fs::perms(0755));
+        fs::permissions(place / "image.d88", fs::perms(0644));
+        return {(place / "d88cut").string(), (place / "image.d88").string()};
+    }
 #endif
 };
+
+#ifndef _WIN32
+constexpr std::uint64_t nameSeed = 0x5eed000000000000;
+
+// The k-th temporary name the run draws under D88CUT_TEST_NAME_SEED=nameSeed.
+std::string seededName(const std::string& name, int k)
+{
+    char suffix[24];
+    std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(nameSeed + k));
+    return "." + name + "." + suffix + ".d88cut-part";
+}
+const std::string seeded = "export D88CUT_TEST_NAME_SEED=" + std::to_string(nameSeed);
+#endif
 
 TEST_F(OutputSafetyTest, FolderInTheWayIsReportedWithItsReason)
 {
@@ -57,23 +111,25 @@ TEST_F(OutputSafetyTest, FolderInTheWayIsReportedWithItsReason)
 #ifndef _WIN32
 TEST_F(OutputSafetyTest, NothingPlantedAtTemporaryNamesIsFollowedOrWaitedOn)
 {
+    // PROG is replaced, so on either path its first temporary names are drawn.
     const fs::path victim = inputs / "victim";
     writeFile(victim, {'m', 'i', 'n', 'e'});
-    fs::create_symlink(victim, out / ".PROG.d88cut-part");
-    ASSERT_EQ(::mkfifo((out / ".WORK.d88cut-part").c_str(), 0644), 0);
-    fs::create_directory(out / ".VD000.d88cut-part");
+    writeFile(out / "PROG", {1});
+    fs::create_symlink(victim, out / seededName("PROG", 0));
+    ASSERT_EQ(::mkfifo((out / seededName("PROG", 1)).c_str(), 0644), 0);
+    fs::create_directory(out / seededName("PROG", 2));
     const Disk a = setDisk('A', Signature::diskA);
     writeFile(imagePath(), image({a}));
 
-    auto result = Running({D88CUT_PATH, imagePath().string()}, out.path(), RunAs::self).finish(30);
+    auto result = shell(seeded);
     ASSERT_NE(result.status, -1) << "the run hung";
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, diskAText);
     EXPECT_EQ(checkFiles(a, diskAFiles), "");
     EXPECT_EQ(readText(victim), "mine");
-    EXPECT_TRUE(fs::is_symlink(out / ".PROG.d88cut-part"));
-    EXPECT_TRUE(fs::is_fifo(out / ".WORK.d88cut-part"));
-    EXPECT_TRUE(fs::is_directory(out / ".VD000.d88cut-part"));
+    EXPECT_TRUE(fs::is_symlink(out / seededName("PROG", 0)));
+    EXPECT_TRUE(fs::is_fifo(out / seededName("PROG", 1)));
+    EXPECT_TRUE(fs::is_directory(out / seededName("PROG", 2)));
     EXPECT_EQ(temporaries().size(), 3u) << "only the planted names";
 }
 #endif
@@ -109,8 +165,8 @@ TEST_F(OutputSafetyTest, TwoRunsInOneFolderBothSucceedWithWholeFiles)
     writeFile(inputs / "one.d88", image({a1}));
     writeFile(inputs / "two.d88", image({a2}));
     for (int round = 0; round < 10; ++round) {
-        Running first({D88CUT_PATH, (inputs / "one.d88").string()}, out.path(), RunAs::self);
-        Running second({D88CUT_PATH, (inputs / "two.d88").string()}, out.path(), RunAs::self);
+        Running first({program, (inputs / "one.d88").string()}, out.path(), RunAs::self);
+        Running second({program, (inputs / "two.d88").string()}, out.path(), RunAs::self);
         for (RunResult result : {first.finish(), second.finish()}) {
             EXPECT_EQ(result.status, 0) << result.err;
             EXPECT_EQ(result.err, diskAText);
@@ -132,6 +188,8 @@ TEST_F(OutputSafetyTest, ReplacingKeepsModesAndReplacesLinksNotTheirTargets)
     fs::permissions(out / "PROG", fs::perms(0600));
     writeFile(out / "WORK", {2});
     fs::permissions(out / "WORK", fs::perms(0640));
+    writeFile(out / "VD001", {3});
+    fs::permissions(out / "VD001", fs::perms(06750));
     const fs::path target = inputs / "target";
     writeFile(target, {'k', 'e', 'e', 'p'});
     fs::create_symlink(target, out / "MA000");
@@ -141,6 +199,7 @@ TEST_F(OutputSafetyTest, ReplacingKeepsModesAndReplacesLinksNotTheirTargets)
     EXPECT_EQ(checkFiles(a, diskAFiles), "");
     EXPECT_EQ(modeOf(out / "PROG"), 0600u);
     EXPECT_EQ(modeOf(out / "WORK"), 0640u);
+    EXPECT_EQ(modeOf(out / "VD001"), 0750u) << "no set-user-ID or set-group-ID bit is carried over";
     EXPECT_FALSE(fs::is_symlink(out / "MA000"));
     EXPECT_EQ(readText(target), "keep");
 }
@@ -149,14 +208,17 @@ TEST_F(OutputSafetyTest, ReplacingKeepsModesAndReplacesLinksNotTheirTargets)
 TEST_F(OutputSafetyTest, FileTheUserMayNotWriteIsNotReplaced)
 {
     fs::permissions(out.path(), fs::perms(0777));
-    fs::permissions(inputs.path(), fs::perms(0755));
     const Disk a = setDisk('A', Signature::diskA);
     writeFile(imagePath(), image({a}));
-    fs::permissions(imagePath(), fs::perms(0644));
     writeFile(out / "VD000", {'o', 'l', 'd'});
     fs::permissions(out / "VD000", fs::perms(0444)); // on Windows: the read-only attribute
 
+#ifdef _WIN32
     const auto result = run({imagePath().string()}, RunAs::ordinaryUser);
+#else
+    const TempDir place(TempDir::Reach::everyone);
+    const auto result = runProgram(copiedForOtherUsers(place), out.path(), RunAs::ordinaryUser);
+#endif
     if (result.status == 127)
         GTEST_SKIP() << "cannot run the program as an ordinary user here (as root it runs as nobody, who needs "
                         "to reach the build folder)";
@@ -184,7 +246,7 @@ TEST_F(OutputSafetyTest, InterruptedRunsLeaveNoTemporaryAndATrueLog)
         for (const auto& name : outputNames())
             fs::remove(out / name);
         const int signal = std::array{SIGINT, SIGTERM, SIGHUP, SIGQUIT}[static_cast<std::size_t>(round % 4)];
-        Running running({D88CUT_PATH, imagePath().string()}, out.path(), RunAs::self);
+        Running running({program, imagePath().string()}, out.path(), RunAs::self);
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
         running.signal(signal);
         const RunResult result = running.finish();
@@ -200,6 +262,29 @@ TEST_F(OutputSafetyTest, InterruptedRunsLeaveNoTemporaryAndATrueLog)
     EXPECT_GT(interrupted, 0) << "no run was caught before its end";
 }
 
+TEST_F(OutputSafetyTest, EverySignalThatEndsTheRunFromOutsideRemovesTheTemporary)
+{
+    // Each signal arrives while PROG's temporary has a name: as it is named
+    // (unnamed path) or as its access is set (named path).
+    writeFile(imagePath(), image({setDisk('A', Signature::diskA)}));
+    if (inShell("strace -o /dev/null true 2>/dev/null", out.path()).status != 0)
+        GTEST_SKIP() << "no strace here, or it may not trace";
+    const struct rlimit noCore {
+        0, 0
+    };
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    const std::string call = onNamedPath() ? "fchmod" : "linkat";
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU,
+                             SIGIO, SIGPWR, SIGSTKFLT, SIGRTMIN, SIGRTMAX}) {
+        for (const auto& name : outputNames())
+            fs::remove(out / name);
+        writeFile(out / "PROG", {1});
+        const auto result = failing(call, "signal=" + std::to_string(signal) + ":when=1");
+        EXPECT_EQ(result.status, 128 + signal) << signal;
+        EXPECT_TRUE(temporaries().empty()) << signal;
+    }
+}
+
 TEST_F(OutputSafetyTest, AHangupIgnoredAtTheStartStaysIgnored)
 {
     // As under nohup: the program must not put back what its caller turned off.
@@ -208,7 +293,7 @@ TEST_F(OutputSafetyTest, AHangupIgnoredAtTheStartStaysIgnored)
     }, previous{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGHUP, &ignore, &previous);
-    Running running({D88CUT_PATH, imagePath().string()}, out.path(), RunAs::self);
+    Running running({program, imagePath().string()}, out.path(), RunAs::self);
     ::sigaction(SIGHUP, &previous, nullptr);
     for (int i = 0; i < 20; ++i) {
         running.signal(SIGHUP);
@@ -219,23 +304,14 @@ TEST_F(OutputSafetyTest, AHangupIgnoredAtTheStartStaysIgnored)
     EXPECT_EQ(result.out, diskBProgress);
 }
 
-// Runs d88cut on the image through the shell, which first runs `setup` (a
-// limit, redirections).
-RunResult runThroughShell(const std::string& setup, const fs::path& image, const fs::path& folder,
-                          RunAs who = RunAs::self)
-{
-    return runProgram({"/bin/sh", "-c", setup + "; exec \"$0\" \"$1\"", D88CUT_PATH, image.string()}, folder, who);
-}
-
 TEST_F(OutputSafetyTest, AWriteOnlyDropBoxFolderTakesTheFiles)
 {
     // Owned by root, mode 0733: an ordinary user may create files there but not list it.
-    fs::permissions(inputs.path(), fs::perms(0755));
     const Disk b = setDisk('B', Signature::diskB);
     writeFile(imagePath(), image({b}));
-    fs::permissions(imagePath(), fs::perms(0644));
     fs::permissions(out.path(), fs::perms(0733));
-    const auto result = runThroughShell("true", imagePath(), out.path(), RunAs::ordinaryUser);
+    const TempDir place(TempDir::Reach::everyone);
+    const auto result = runProgram(copiedForOtherUsers(place), out.path(), RunAs::ordinaryUser);
     fs::permissions(out.path(), fs::perms(0755));
     if (result.status == 127 || ::geteuid() != 0)
         GTEST_SKIP() << "needs to run as root, to run the program as nobody in a folder root owns";
@@ -265,7 +341,7 @@ TEST_F(OutputSafetyTest, FilesPastTheSizeLimitFailWithTheirReasonAndTheRunGoesOn
     const Disk a = setDisk('A', Signature::diskA);
     const Disk b = setDisk('B', Signature::diskB);
     writeFile(imagePath(), image({a, b}));
-    const auto result = runThroughShell("ulimit -f 64", imagePath(), out.path()); // 64 blocks of 512 bytes
+    const auto result = shell("ulimit -f 64"); // 64 blocks of 512 bytes
     EXPECT_EQ(result.status, 1);
     std::string expected = diskAText;
     for (const auto* files : {&diskAFiles, &diskBFiles}) {
@@ -285,7 +361,7 @@ TEST_F(OutputSafetyTest, ALostLogFailsTheRunButTheFilesAreWritten)
 {
     const Disk b = setDisk('B', Signature::diskB);
     writeFile(imagePath(), image({b}));
-    auto result = runThroughShell("exec >/dev/full", imagePath(), out.path());
+    auto result = shell("exec >/dev/full");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, diskBText + "error: cannot write standard output\n");
     EXPECT_EQ(checkFiles(b, diskBFiles), "");
@@ -293,10 +369,149 @@ TEST_F(OutputSafetyTest, ALostLogFailsTheRunButTheFilesAreWritten)
     // Started with all three standard descriptors closed, no file takes their place.
     for (const auto& name : outputNames())
         fs::remove(out / name);
-    result = runThroughShell("exec <&- >&- 2>&-", imagePath(), out.path());
+    result = shell("exec <&- >&- 2>&-");
     EXPECT_EQ(result.status, 1) << "the log could not be written";
     EXPECT_EQ(checkFiles(b, diskBFiles), "");
     EXPECT_EQ(outputNames().size(), diskBFiles.size());
+}
+
+TEST_F(OutputSafetyTest, TheLogIsNeverWrittenOver)
+{
+    // d88cut IMG > PROG 2> WORK: the shell has made both before the run.
+    writeFile(imagePath(), image({setDisk('A', Signature::diskA)}));
+    const auto result = shell("exec >PROG 2>WORK");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(readText(out / "PROG"), diskAProgress);
+    EXPECT_EQ(readText(out / "WORK"),
+              diskAText + "error: cannot write PROG: it is the standard output of this run\n" +
+                  "error: cannot write WORK: it is the standard error of this run\n");
+}
+
+TEST_F(OutputSafetyTest, TheImageSeenThroughAnotherViewIsNeverWritten)
+{
+    // Run in an overlay's upper folder on the image named through the merged
+    // one, where device and inode differ.
+    for (const char* folder : {"lower", "upper", "work", "merged"})
+        fs::create_directory(inputs / folder);
+    const auto bytes = image({setDisk('A', Signature::diskA)});
+    writeFile(inputs / "upper" / "PROG", bytes);
+    const auto result = inShell("unshare -rm true 2>/dev/null || exit 77; exec unshare -rm /bin/sh -c 'mount -t "
+                                "overlay overlay -o lowerdir=lower,upperdir=upper,workdir=work merged || exit 77; "
+                                "cd upper && exec \"$0\" ../merged/PROG' \"$0\"",
+                                inputs.path());
+    if (result.status == 77)
+        GTEST_SKIP() << "cannot mount an overlay in a namespace of its own here: " << result.err;
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("error: cannot write PROG: it is the image being read\n"), std::string::npos);
+    EXPECT_TRUE(readFile(inputs / "upper" / "PROG") == bytes);
+}
+
+TEST_F(OutputSafetyTest, AnAppendOnlyFolderTakesNewNamesAndKeepsNoTemporary)
+{
+    writeFile(imagePath(), image({setDisk('A', Signature::diskA)}));
+    writeFile(out / "PROG", {1});
+    if (inShell("chattr +a . 2>/dev/null", out.path()).status != 0)
+        GTEST_SKIP() << "chattr +a needs root and a file system that keeps the flag";
+    const auto result = run({imagePath().string()});
+    inShell("chattr -a .", out.path());
+    EXPECT_EQ(result.status, 1);
+    const std::string refused = ": the folder is append-only, so nothing in it can be renamed or replaced\n";
+    std::string expected = diskAText + "error: cannot write PROG" + refused;
+    if (onNamedPath()) // every name would need a temporary renamed
+        for (const ExpectedFile& file : diskAFiles)
+            if (file.name != "PROG")
+                expected += "error: cannot write " + file.name + refused;
+    EXPECT_EQ(result.err, expected);
+    EXPECT_EQ(fs::file_size(out / "PROG"), 1u);
+    EXPECT_EQ(outputNames().size(), onNamedPath() ? 1u : diskAFiles.size()) << "no temporary is left";
+}
+
+TEST_F(OutputSafetyTest, FailingCallsRefuseAReplacementWithTheirReason)
+{
+    const Disk a = setDisk('A', Signature::diskA);
+    writeFile(imagePath(), image({a}));
+    if (inShell("strace -o /dev/null true 2>/dev/null", out.path()).status != 0)
+        GTEST_SKIP() << "no strace here, or it may not trace";
+    const auto fresh = [&](unsigned progMode) {
+        for (const auto& name : outputNames())
+            fs::remove(out / name);
+        writeFile(out / "PROG", {1});
+        fs::permissions(out / "PROG", fs::perms(progMode));
+    };
+    const std::string progRefused = diskAText + "error: cannot write PROG: ";
+
+    // A file system that keeps no modes: the file as it made it (0600 under
+    // umask 077) replaces one no narrower, and no other.
+    fresh(0200);
+    writeFile(out / "WORK", {2});
+    auto result = failing("fchmod", "error=ENOSYS", "umask 077");
+    EXPECT_EQ(result.err, progRefused + "Function not implemented\n");
+    EXPECT_EQ(fs::file_size(out / "PROG"), 1u);
+    EXPECT_EQ(modeOf(out / "PROG"), 0200u);
+    EXPECT_EQ(modeOf(out / "WORK"), 0600u);
+    EXPECT_EQ(fs::file_size(out / "WORK"), 2048u);
+
+    // The access of the file to replace cannot be read: it is left alone; an
+    // ACL that changed between its two reads is read again.
+    fresh(0644);
+    result = failing("lgetxattr", "error=EIO");
+    EXPECT_EQ(result.err, progRefused + "Input/output error\n");
+    EXPECT_EQ(fs::file_size(out / "PROG"), 1u);
+    fresh(0644);
+    result = failing("lgetxattr", "error=ERANGE");
+    EXPECT_EQ(result.err, progRefused + "Numerical result out of range\n");
+    fresh(0644);
+    result = failing("lgetxattr", "error=ERANGE:when=1");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(fs::file_size(out / "PROG"), 32768u);
+
+    // A folder that refuses renames and removals: the temporary is named.
+    fresh(0644);
+    result = failing("renameat,renameat2,unlinkat", "error=EPERM", seeded);
+    EXPECT_EQ(result.status, 1);
+    const std::string left = seededName("PROG", 0);
+    EXPECT_NE(
+        result.err.find(progRefused + "Operation not permitted; the temporary " + left + " could not be removed\n"),
+        std::string::npos)
+        << result.err;
+    EXPECT_EQ(fs::file_size(out / left), 32768u);
+}
+
+TEST_F(OutputSafetyTest, AclEntriesOfUsersThisNamespaceCannotNameAreDroppedNotWidened)
+{
+    writeFile(imagePath(), image({setDisk('A', Signature::diskA)}));
+    writeFile(out / "PROG", {1});
+    fs::permissions(out / "PROG", fs::perms(0600));
+    if (inShell("setfacl -m u:12345:rw,g::- PROG 2>/dev/null", out.path()).status != 0)
+        GTEST_SKIP() << "no setfacl, or no ACLs on the temporary folder's file system";
+    if (inShell("unshare -r true 2>/dev/null", out.path()).status != 0)
+        GTEST_SKIP() << "no user namespaces here";
+    // In a user namespace of its own only the run's user has a name.
+    const auto result = shell("true", "unshare -r");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(fs::file_size(out / "PROG"), 32768u);
+    EXPECT_EQ(modeOf(out / "PROG"), 0660u) << "the group class stays the old mask";
+    const auto acl = inShell("getfacl -n PROG", out.path()).out;
+    EXPECT_EQ(acl.find("12345"), std::string::npos) << acl;
+    EXPECT_NE(acl.find("group::---"), std::string::npos) << acl;
+}
+
+TEST_F(OutputSafetyTest, AFolderWithoutModesTakesTheFiles)
+{
+    // A FAT image mounted through FUSE: no unnamed files, modes fixed at 0700.
+    const Disk a = setDisk('A', Signature::diskA);
+    writeFile(imagePath(), image({a}));
+    const auto result = inShell("mkfs.vfat -C fat.img 4096 >/dev/null 2>&1 && mkdir fat && "
+                                "fusefat -o rw+ fat.img fat >/dev/null 2>&1 || exit 77; "
+                                "fat=$PWD/fat; trap 'cd / && fusermount -u \"$fat\"' EXIT; cd fat && echo old >PROG && "
+                                "\"$0\" \"$1\" >/dev/null; status=$?; ls -A; cp -- * \"$2\"; exit $status",
+                                inputs.path());
+    if (result.status == 77)
+        GTEST_SKIP() << "needs mkfs.vfat, fusefat and FUSE";
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, diskAText);
+    EXPECT_EQ(result.out.find("d88cut-part"), std::string::npos) << "no temporary is left";
+    EXPECT_EQ(checkFiles(a, diskAFiles), "");
 }
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__has_feature)
@@ -318,7 +533,7 @@ TEST_F(OutputSafetyTest, RunningOutOfMemoryEndsWithOneLineAndNoTemporary)
     for (const int kib : {7000, 8000, 9000, 10000, 12000, 16000}) {
         for (const auto& name : outputNames())
             fs::remove(out / name);
-        const auto result = runThroughShell("ulimit -v " + std::to_string(kib), imagePath(), out.path());
+        const auto result = shell("ulimit -v " + std::to_string(kib));
         if (result.status == 127)
             continue; // too little even to start
         EXPECT_TRUE(temporaries().empty()) << kib;

@@ -29,7 +29,7 @@ protected:
     }
     RunResult run(std::vector<std::string> args, RunAs who = RunAs::self)
     {
-        args.insert(args.begin(), D88CUT_PATH);
+        args.insert(args.begin(), program);
         return runProgram(args, out.path(), who);
     }
     // Checks each file against what `disk` holds; returns the warnings the cut must print.
@@ -53,6 +53,7 @@ protected:
         return names;
     }
 
+    std::string program = D88CUT_PATH;
     TempDir inputs;
     TempDir out;
 };

@@ -9,14 +9,46 @@
 
 namespace d88::test {
 
-TempDir::TempDir()
+namespace {
+
+bool everyoneMayPass(const std::filesystem::path& folder)
+{
+    std::error_code failed;
+    for (auto at = std::filesystem::absolute(folder, failed); !failed; at = at.parent_path()) {
+        const auto permissions = std::filesystem::status(at, failed).permissions();
+        if (failed || (permissions & std::filesystem::perms::others_exec) == std::filesystem::perms::none)
+            return false;
+        if (at == at.root_path())
+            return true;
+    }
+    return false;
+}
+
+std::filesystem::path baseFor(TempDir::Reach reach)
+{
+    const auto temporary = std::filesystem::temp_directory_path();
+    if (reach == TempDir::Reach::owner)
+        return temporary;
+    for (const std::filesystem::path& base :
+         {temporary, std::filesystem::path("/tmp"), std::filesystem::path("/var/tmp")})
+        if (everyoneMayPass(base))
+            return base;
+    throw std::runtime_error("no temporary folder that every user may enter");
+}
+
+} // namespace
+
+TempDir::TempDir(Reach reach)
 {
     static std::mt19937_64 random(std::random_device{}());
+    const auto base = baseFor(reach);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const auto candidate = std::filesystem::temp_directory_path() / ("d88cut-test-" + std::to_string(random()));
+        const auto candidate = base / ("d88cut-test-" + std::to_string(random()));
         // False when something is already there: then try another name.
         if (std::filesystem::create_directory(candidate)) {
             path_ = candidate;
+            if (reach == Reach::everyone)
+                std::filesystem::permissions(path_, std::filesystem::perms(0755));
             return;
         }
     }

@@ -8,10 +8,13 @@
 
 namespace d88::test {
 
-// A fresh folder under the system's temporary folder, removed with its contents.
+// A fresh folder under the system's temporary folder, removed with its
+// contents. One that every user may enter, for runs as another user, is made
+// where every user may pass: there, else under /tmp or /var/tmp.
 class TempDir {
 public:
-    TempDir();
+    enum class Reach { owner, everyone };
+    explicit TempDir(Reach reach = Reach::owner);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

@@ -39,13 +39,13 @@ TEST_F(OutOfMemoryTest, EveryAddressSpaceLimitEndsInOneLineOrAWholeRun)
         {std::string(D88CUT_PATH) + " " + imagePath().string(), "error: out of memory\n", 0},
         {std::string(D88CUT_PATH) + longArguments, "error: out of memory\n", 1},
         {std::string(D88INFO_PATH) + " --map " + imagePath().string(), "d88info: out of memory\n", 0}};
-    for (const Program& program : programs) {
+    for (const Program& tried : programs) {
         const auto runUnder = [&](int kib) {
-            return runProgram({"/bin/sh", "-c", "ulimit -v " + std::to_string(kib) + "; exec " + program.command},
+            return runProgram({"/bin/sh", "-c", "ulimit -v " + std::to_string(kib) + "; exec " + tried.command},
                               out.path());
         };
         const auto whole = [&](const RunResult& result) {
-            return result.status == program.status && result.err.find("memory") == std::string::npos;
+            return result.status == tried.status && result.err.find("memory") == std::string::npos;
         };
         // The least address space the whole run needs, to 64 KiB...
         int low = 1024, high = 262144;
@@ -59,12 +59,12 @@ TEST_F(OutOfMemoryTest, EveryAddressSpaceLimitEndsInOneLineOrAWholeRun)
         for (int kib = high - 32; kib > high - 32 * 24; kib -= 32) {
             const auto result = runUnder(kib);
             const bool notStarted = result.status == 127 || (result.status == 2 && result.err.starts_with("/bin/sh"));
-            const bool oneLine = result.status == 1 && result.err == program.outOfMemory;
+            const bool oneLine = result.status == 1 && result.err == tried.outOfMemory;
             outOfMemory += oneLine ? 1 : 0;
             EXPECT_TRUE(notStarted || oneLine || whole(result))
                 << kib << " KiB: status " << result.status << ", " << result.err.substr(0, 200);
         }
-        EXPECT_GT(outOfMemory, 0) << program.command.substr(0, 60);
+        EXPECT_GT(outOfMemory, 0) << tried.command.substr(0, 60);
     }
     for (const auto& name : outputNames())
         EXPECT_EQ(name.find("d88cut-part"), std::string::npos) << "a temporary left: " << name;
