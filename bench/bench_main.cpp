@@ -76,8 +76,8 @@ std::uint64_t catalogueBytes(DiskKind kind)
 // rename: the difference to wholeJob is the price of never leaving a partial file.
 class InPlaceSink : public FileSink {
 public:
-    InPlaceSink(fs::path folder, const D88Image&) : folder_(std::move(folder)) { }
-    std::error_code write(const std::string& name, const std::uint8_t* data, std::size_t size) override
+    InPlaceSink(fs::path folder, const FolderSink::Identity&) : folder_(std::move(folder)) { }
+    FileError write(const std::string& name, const std::uint8_t* data, std::size_t size) override
     {
         std::ofstream file(folder_ / name, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
@@ -95,7 +95,7 @@ template <class Sink> void wholeJob(benchmark::State& state)
     static std::vector<std::uint8_t> cutBuffer(cutBufferSize);
     for (auto _ : state) {
         D88Image reader;
-        Sink sink{out, reader};
+        Sink sink{out, [&reader] { return reader.fileId(); }};
         std::ostringstream progress, messages;
         ToolContext context{reader, cutBuffer, sink, progress, messages};
         const char* argv[] = {"d88cut", image.c_str()};

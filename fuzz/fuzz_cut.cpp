@@ -24,7 +24,7 @@ public:
             for (const auto& file : catalogueFor(kind))
                 lengths_[file.name] = static_cast<std::size_t>(file.length);
     }
-    std::error_code write(const std::string& name, const std::uint8_t*, std::size_t size) override
+    FileError write(const std::string& name, const std::uint8_t*, std::size_t size) override
     {
         const auto found = lengths_.find(name);
         require(found != lengths_.end(), "a name outside the catalogue");

@@ -26,7 +26,8 @@ bool D88Image::open(const char* path)
     close();
     if (path == nullptr)
         return true;
-    if (!stream_.open(path))
+    openError_ = stream_.open(path);
+    if (openError_)
         return false;
 
     std::uint64_t offset = 0;

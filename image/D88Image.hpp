@@ -35,7 +35,7 @@ public:
     // Forgets everything of the last image: its disks, selection and index.
     void close();
     // Why the last open failed (the system's reason, or not a regular file).
-    std::error_code openError() const { return stream_.openError(); }
+    std::error_code openError() const { return openError_; }
     std::int32_t diskCount() const { return diskCount_; }
     // True when a whole disk header follows the last of the maxDisks indexed.
     bool moreDisksFollow() const { return moreDisks_; }
@@ -84,6 +84,7 @@ private:
     std::optional<std::uint64_t> trackStart(std::int32_t track) const;
 
     ImageStream stream_;
+    std::error_code openError_;
     ChainIndex chains_;
     std::int32_t diskCount_ = 0;
     bool moreDisks_ = false;

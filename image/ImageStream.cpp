@@ -4,7 +4,7 @@
 
 namespace d88 {
 
-bool ImageStream::open(const char* path)
+std::error_code ImageStream::open(const char* path)
 {
     close();
     return file_.open(path);

@@ -25,10 +25,9 @@ public:
     static constexpr std::size_t windowSize = std::size_t{64} * 1024;
     static constexpr std::size_t smallFill = 4096;
 
-    [[nodiscard]] bool open(const char* path);
+    [[nodiscard]] std::error_code open(const char* path);
     void close();
     bool isOpen() const { return file_.isOpen(); }
-    std::error_code openError() const { return file_.openError(); }
     std::optional<FileId> fileId() const { return file_.id(); }
     std::uint64_t fileSize() const { return file_.size(); }
 

@@ -1,5 +1,7 @@
 #include "NativeFile.hpp"
 
+#include "Error.hpp"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
@@ -14,55 +16,23 @@ int fd(std::intptr_t handle)
     return static_cast<int>(handle);
 }
 
-std::int64_t nanoseconds(const struct timespec& time)
-{
-    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
-}
-
-FileId idOf(const struct stat& status)
-{
-    return FileId{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
-                  FileStamp{S_ISREG(status.st_mode), static_cast<std::uint64_t>(status.st_size),
-                            nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)}};
-}
-
 } // namespace
 
-std::optional<FileId> entryIdOf(const char* path)
-{
-    struct stat status { };
-    if (::lstat(path, &status) != 0)
-        return std::nullopt;
-    return idOf(status);
-}
-
-std::optional<FileId> openIdOf(std::intptr_t handle)
-{
-    struct stat status { };
-    if (::fstat(fd(handle), &status) != 0)
-        return std::nullopt;
-    return idOf(status);
-}
-
-bool NativeFile::open(const char* path)
+std::error_code NativeFile::open(const char* path)
 {
     close();
     // O_NONBLOCK: a FIFO must not hold the run up; it is refused just below.
     const int opened = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (opened < 0) {
-        openError_ = {errno, std::generic_category()};
-        return false;
-    }
+    if (opened < 0)
+        return {errno, std::generic_category()};
     struct stat status { };
     if (::fstat(opened, &status) != 0 || !S_ISREG(status.st_mode)) {
-        openError_ = S_ISDIR(status.st_mode) ? std::make_error_code(std::errc::is_a_directory)
-                                             : make_error_code(OpenError::notRegularFile);
         ::close(opened);
-        return false;
+        return S_ISDIR(status.st_mode) ? std::make_error_code(std::errc::is_a_directory)
+                                       : std::error_code(Error::notRegularFile);
     }
-    openError_.clear();
     handle_ = opened;
-    return true;
+    return {};
 }
 
 void NativeFile::close()

@@ -4,8 +4,31 @@
 #include <cstdint>
 #include <string>
 #include <system_error>
+#include <type_traits>
 
 namespace d88 {
+
+// Why a file is not in place: the reason, and where a temporary could not be
+// removed after the failure, its name, so the person knows what is left.
+struct FileError {
+    std::error_code reason;
+    std::string leftBehind;
+
+    FileError() = default;
+    FileError(std::error_code code, std::string left = {}) : reason(code), leftBehind(std::move(left)) { }
+    template <class Code>
+        requires std::is_error_code_enum_v<Code>
+    FileError(Code code) : reason(make_error_code(code))
+    {
+    }
+    explicit operator bool() const { return static_cast<bool>(reason); }
+    // "REASON", or "REASON; the temporary NAME could not be removed".
+    std::string message() const
+    {
+        return leftBehind.empty() ? reason.message()
+                                  : reason.message() + "; the temporary " + leftBehind + " could not be removed";
+    }
+};
 
 // Where cut files go. write() is all or nothing: no error only when the whole
 // file is in place under `name`; the error says why it is not.
@@ -15,8 +38,7 @@ public:
     // Makes the place ready before the first file is written (a folder
     // created where asked); the error says why it cannot be.
     [[nodiscard]] virtual std::error_code prepare() { return {}; }
-    [[nodiscard]] virtual std::error_code write(const std::string& name, const std::uint8_t* data,
-                                                std::size_t size) = 0;
+    [[nodiscard]] virtual FileError write(const std::string& name, const std::uint8_t* data, std::size_t size) = 0;
 };
 
 } // namespace d88

@@ -1,9 +1,7 @@
 #include "FolderSink.hpp"
 
-#include "D88Image.hpp"
-#include "NativeFile.hpp"
-#include "OutputError.hpp"
-#include "OutputFolder.hpp"
+#include "Error.hpp"
+#include "FolderSystem.hpp"
 
 namespace d88 {
 namespace {
@@ -21,27 +19,21 @@ bool isOpenFile(const FileId& entry, const std::optional<FileId>& open)
 
 std::error_code FolderSink::prepare()
 {
-    if (!create_)
-        return {};
-    std::error_code failed;
-    if (!std::filesystem::create_directory(folder_.path(), failed) && !failed &&
-        !std::filesystem::is_directory(folder_.path(), failed))
-        return failed ? failed : std::make_error_code(std::errc::not_a_directory);
-    return failed;
+    return create_ ? system::createFolder(folder_.path()) : std::error_code();
 }
 
-std::error_code FolderSink::write(const std::string& name, const std::uint8_t* data, std::size_t size)
+FileError FolderSink::write(const std::string& name, const std::uint8_t* data, std::size_t size)
 {
     // A link at the name is replaced, never its target, so only the entry
     // itself can be the image or where the log goes.
-    if (const auto entry = entryIdOf((folder_.path() / name).string().c_str())) {
-        if (isOpenFile(*entry, source_.fileId()))
-            return OutputError::imageBeingRead;
+    if (const auto entry = entryIdOf(folder_.path() / name)) {
+        if (isOpenFile(*entry, image_()))
+            return Error::imageBeingRead;
         const auto logs = system::logHandles();
         if (isOpenFile(*entry, openIdOf(logs[0])))
-            return OutputError::standardOutput;
+            return Error::standardOutput;
         if (isOpenFile(*entry, openIdOf(logs[1])))
-            return OutputError::standardError;
+            return Error::standardError;
     }
     return folder_.replace(name, data, size);
 }

@@ -26,6 +26,9 @@ struct Folder {
 };
 std::error_code openFolder(const std::filesystem::path& path, Folder& folder);
 void closeFolder(Folder& folder);
+// Makes the folder (one level, with the umask) unless one is there already;
+// what a path names is followed, as a person naming a folder expects.
+std::error_code createFolder(const std::filesystem::path& path);
 
 // The access a replaced file had, so the new one ends with exactly that:
 // its permission bits and its access ACL (empty where it had none).

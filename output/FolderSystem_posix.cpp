@@ -25,7 +25,7 @@ constexpr const char* accessAclName = "system.posix_acl_access";
 // An ACL that grows between asking its size and reading it is read again.
 constexpr int aclAttempts = 4;
 
-// The named temporary of this run, for the signal handler: written before the
+// The named temporary of this run, for a signal handler: written before the
 // name exists on disk, cleared once it is renamed or removed.
 volatile std::sig_atomic_t pendingSet = 0;
 int pendingFolder = -1;
@@ -45,36 +45,6 @@ void clearPending()
 {
     pendingSet = 0;
     std::atomic_signal_fence(std::memory_order_seq_cst);
-}
-
-extern "C" void onEndingSignal(int signal)
-{
-    if (pendingSet)
-        ::unlinkat(pendingFolder, pendingName.data(), 0);
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
-// The signals another process may send whose default ends the process; not
-// those that mean the program itself failed (SEGV, BUS, ILL, FPE, ABRT,
-// TRAP, SYS), nor SIGPIPE and SIGXFSZ, which are ignored.
-sigset_t endingSignals()
-{
-    sigset_t set;
-    sigemptyset(&set);
-    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, SIGIO})
-        sigaddset(&set, signal);
-#ifdef SIGPWR
-    sigaddset(&set, SIGPWR);
-#endif
-#ifdef SIGSTKFLT
-    sigaddset(&set, SIGSTKFLT);
-#endif
-#ifdef SIGRTMIN
-    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
-        sigaddset(&set, signal);
-#endif
-    return set;
 }
 
 std::error_code lastError(int error = errno)
@@ -186,24 +156,10 @@ bool cannotLink(int error)
 
 } // namespace
 
-void removeTemporaryOnInterrupt()
+void removePendingTemporary() noexcept
 {
-    // A file grown past the size limit fails with its reason (File too large)
-    // instead of ending the run; a closed pipe loses the log, not the run.
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGPIPE, SIG_IGN);
-    struct sigaction action { };
-    action.sa_handler = onEndingSignal;
-    action.sa_mask = endingSignals(); // one handler at a time
-    for (int signal = 1; signal < NSIG; ++signal) {
-        // A signal the run was started with ignored (nohup, a background job)
-        // stays ignored.
-        struct sigaction current { };
-        if (sigismember(&action.sa_mask, signal) != 1 || ::sigaction(signal, nullptr, &current) != 0 ||
-            current.sa_handler == SIG_IGN)
-            continue;
-        ::sigaction(signal, &action, nullptr);
-    }
+    if (pendingSet)
+        ::unlinkat(pendingFolder, pendingName.data(), 0);
 }
 
 namespace system {
@@ -232,6 +188,17 @@ std::error_code openFolder(const std::filesystem::path& path, Folder& folder)
         ::close(readable);
 #endif
     return {};
+}
+
+std::error_code createFolder(const std::filesystem::path& path)
+{
+    if (::mkdir(path.c_str(), 0777) == 0)
+        return {};
+    const int error = errno;
+    struct stat status { };
+    if (error == EEXIST && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode))
+        return {};
+    return lastError(error == EEXIST ? ENOTDIR : error);
 }
 
 void closeFolder(Folder& folder)

@@ -7,6 +7,7 @@
 #include "FolderSystem.hpp"
 #include "OutputFolder.hpp"
 #include "WindowsError.hpp"
+#include "WindowsPath.hpp"
 
 namespace d88 {
 namespace {
@@ -21,17 +22,7 @@ constexpr DWORD replacePauseMs = 10;
 // thread of its own: set before the file exists, cleared once it is renamed
 // or removed.
 std::atomic<bool> pendingSet{false};
-std::array<wchar_t, 1024> pendingPath{};
-
-BOOL WINAPI onConsoleEvent(DWORD event)
-{
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT ||
-        event == CTRL_SHUTDOWN_EVENT) {
-        if (pendingSet.exchange(false))
-            ::DeleteFileW(pendingPath.data());
-    }
-    return FALSE; // and then the default: the process ends as Ctrl+C ends it
-}
+std::array<wchar_t, 32768> pendingPath{}; // the longest path Windows has
 
 void setPending(const std::wstring& path)
 {
@@ -58,17 +49,32 @@ std::wstring temporaryPath(const system::Folder& folder, const system::NewFile& 
 
 } // namespace
 
-void removeTemporaryOnInterrupt()
+void removePendingTemporary() noexcept
 {
-    ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+    if (pendingSet.exchange(false))
+        ::DeleteFileW(pendingPath.data());
 }
 
 namespace system {
 
 std::error_code openFolder(const std::filesystem::path& path, Folder& folder)
 {
-    folder = Folder{noHandle, path}; // named through its path
+    // Named through its path, in the form not held to 260 characters.
+    folder = Folder{noHandle, std::filesystem::path(extendedPath(path))};
     return {};
+}
+
+std::error_code createFolder(const std::filesystem::path& path)
+{
+    const std::wstring extended = extendedPath(path);
+    if (::CreateDirectoryW(extended.c_str(), nullptr))
+        return {};
+    const DWORD error = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesW(extended.c_str());
+    if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return {};
+    return error == ERROR_ALREADY_EXISTS ? std::make_error_code(std::errc::not_a_directory) : windowsError(error);
 }
 
 void closeFolder(Folder&)

@@ -1,6 +1,6 @@
 #include "OutputFolder.hpp"
 
-#include "OutputError.hpp"
+#include "Error.hpp"
 #include "TestSwitches.hpp"
 
 namespace d88 {
@@ -19,13 +19,15 @@ public:
     Pending(const Pending&) = delete;
     Pending& operator=(const Pending&) = delete;
     void done() { done_ = true; }
-    // Removes the file now and returns `failed`, saying so where its
-    // temporary name could not be removed.
-    std::error_code fail(std::error_code failed)
+    // Removes the file now and returns `failed`, naming its temporary where
+    // that could not be removed.
+    FileError fail(std::error_code failed)
     {
         done_ = true;
-        const std::string temporary = file_.temporary;
-        return system::discard(folder_, file_) ? failed : withTemporaryLeft(failed, temporary);
+        std::string temporary = file_.temporary;
+        if (system::discard(folder_, file_))
+            temporary.clear();
+        return FileError{failed, std::move(temporary)};
     }
 
 private:
@@ -78,7 +80,7 @@ OutputFolder::~OutputFolder()
     system::closeFolder(folder_);
 }
 
-std::error_code OutputFolder::replace(const std::string& name, const std::uint8_t* data, std::size_t size)
+FileError OutputFolder::replace(const std::string& name, const std::uint8_t* data, std::size_t size)
 {
     if (!opened_) {
         if (const std::error_code failed = system::openFolder(path_, folder_))
@@ -90,18 +92,20 @@ std::error_code OutputFolder::replace(const std::string& name, const std::uint8_
         return refused;
     // Known up front, so no temporary is left that the folder will not let go.
     if (target.exists && folder_.appendOnly)
-        return OutputError::appendOnlyFolder;
-    std::error_code failed = testSwitches().namedTemporary
-        ? std::make_error_code(std::errc::not_supported)
+        return Error::appendOnlyFolder;
+    FileError failed = testSwitches().namedTemporary
+        ? FileError{std::make_error_code(std::errc::not_supported)}
         : write(folder_, name, target, system::Creation::unnamed, data, size);
-    if (failed == std::errc::not_supported)
-        failed = folder_.appendOnly ? make_error_code(OutputError::appendOnlyFolder)
-                                    : write(folder_, name, target, system::Creation::named, data, size);
+    if (failed.reason == std::errc::not_supported) {
+        if (folder_.appendOnly)
+            return Error::appendOnlyFolder;
+        failed = write(folder_, name, target, system::Creation::named, data, size);
+    }
     return failed;
 }
 
-std::error_code OutputFolder::write(const system::Folder& folder, const std::string& name, const system::Target& target,
-                                    system::Creation creation, const std::uint8_t* data, std::size_t size)
+FileError OutputFolder::write(const system::Folder& folder, const std::string& name, const system::Target& target,
+                              system::Creation creation, const std::uint8_t* data, std::size_t size)
 {
     system::NewFile file;
     if (const std::error_code failed = system::createFile(folder, name, creation, file))

@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "FileSink.hpp"
 #include "FolderSystem.hpp"
 
 namespace d88 {
@@ -33,24 +34,22 @@ public:
     OutputFolder& operator=(const OutputFolder&) = delete;
 
     // Puts `size` bytes under `name`; the error says why it is not in place.
-    std::error_code replace(const std::string& name, const std::uint8_t* data, std::size_t size);
+    FileError replace(const std::string& name, const std::uint8_t* data, std::size_t size);
     const std::filesystem::path& path() const { return path_; }
 
 private:
-    std::error_code write(const system::Folder& folder, const std::string& name, const system::Target& target,
-                          system::Creation creation, const std::uint8_t* data, std::size_t size);
+    FileError write(const system::Folder& folder, const std::string& name, const system::Target& target,
+                    system::Creation creation, const std::uint8_t* data, std::size_t size);
 
     std::filesystem::path path_;
     system::Folder folder_;
     bool opened_ = false; // the folder is opened on first use
 };
 
-// Makes a run ended from outside (any signal whose default ends it, such as
-// SIGINT, SIGTERM or SIGUSR1; Ctrl+C or Ctrl+Break on Windows) remove the
-// named temporary being written before it ends the way the signal would have
-// ended it, a closed pipe lose the log and not the run, and a file past the
-// size limit fail with its reason. Call once, before the first file.
-void removeTemporaryOnInterrupt();
+// Removes the named temporary being written, if any: for a run that a
+// signal ends (see endRunsCleanly), so it leaves nothing behind. Safe in a
+// signal handler.
+void removePendingTemporary() noexcept;
 
 // ".NAME.<16 hex digits>.d88cut-part", random each time.
 std::string temporaryNameFor(const std::string& name);

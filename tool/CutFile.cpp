@@ -18,7 +18,7 @@ bool cutFile(ToolContext& context, const CatalogueFile& file)
     if (!read.complete)
         context.err << shortfallWarning(file.name, read.found, file.length, read.stop);
 
-    const std::error_code failure =
+    const FileError failure =
         context.files.write(file.name, context.buffer.data() + file.skip, static_cast<std::size_t>(file.length));
     if (failure) {
         context.err << writeError(file.name, failure.message());

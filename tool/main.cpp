@@ -12,6 +12,7 @@
 #include "Messages.hpp"
 #include "OutOfMemory.hpp"
 #include "OutputFolder.hpp"
+#include "Signals.hpp"
 
 namespace {
 
@@ -34,11 +35,12 @@ int D88_MAIN(argc, argv)
     try {
         d88::console::showTextsAsCharacters();
         d88::console::Arguments arguments(argc, argv);
-        d88::removeTemporaryOnInterrupt();
+        d88::endRunsCleanly(d88::removePendingTemporary);
         if (d88::console::ownsConsoleWindow())
             return d88::runDropped(arguments.count(), arguments.values(), image, cutBuffer);
         const d88::Command command = d88::parseCommandLine(arguments.count(), arguments.values());
-        d88::FolderSink folder{command.directory.value_or("."), image, command.directory.has_value()};
+        d88::FolderSink folder{command.directory.value_or("."), [] { return image.fileId(); },
+                               command.directory.has_value()};
         d88::ToolContext context{image, cutBuffer, folder, std::cout, std::cerr};
         return d88::runTool(command, context);
     } catch (const std::bad_alloc&) {

@@ -18,7 +18,7 @@ namespace {
 
 class MemorySink : public FileSink {
 public:
-    std::error_code write(const std::string& name, const std::uint8_t* data, std::size_t size) override
+    FileError write(const std::string& name, const std::uint8_t* data, std::size_t size) override
     {
         if (name == refused)
             return std::make_error_code(std::errc::operation_not_permitted);

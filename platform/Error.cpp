@@ -1,0 +1,42 @@
+#include "Error.hpp"
+
+#include <string>
+
+namespace d88 {
+namespace {
+
+class Category : public std::error_category {
+public:
+    const char* name() const noexcept override { return "d88"; }
+    std::string message(int code) const override
+    {
+        switch (static_cast<Error>(code)) {
+        case Error::notRegularFile:
+            return "not a regular file";
+        case Error::imageBeingRead:
+            return "it is the image being read";
+        case Error::standardOutput:
+            return "it is the standard output of this run";
+        case Error::standardError:
+            return "it is the standard error of this run";
+        case Error::appendOnlyFolder:
+            return "the folder is append-only, so nothing in it can be renamed or replaced";
+        }
+        return "unknown error";
+    }
+};
+
+} // namespace
+
+const std::error_category& errorCategory()
+{
+    static const Category category;
+    return category;
+}
+
+std::error_code make_error_code(Error error)
+{
+    return {static_cast<int>(error), errorCategory()};
+}
+
+} // namespace d88

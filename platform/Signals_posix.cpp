@@ -1,0 +1,62 @@
+#include "Signals.hpp"
+
+#include <csignal>
+#include <initializer_list>
+
+namespace d88 {
+namespace {
+
+void (*volatile cleanupOnSignal)() noexcept = nullptr;
+
+extern "C" void onEndingSignal(int signal)
+{
+    if (cleanupOnSignal != nullptr)
+        cleanupOnSignal();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+// The signals another process may send whose default ends the process; not
+// those that mean the program itself failed (SEGV, BUS, ILL, FPE, ABRT,
+// TRAP, SYS), nor SIGPIPE and SIGXFSZ, which are ignored.
+sigset_t endingSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2, SIGVTALRM, SIGPROF, SIGXCPU, SIGIO})
+        sigaddset(&set, signal);
+#ifdef SIGPWR
+    sigaddset(&set, SIGPWR);
+#endif
+#ifdef SIGSTKFLT
+    sigaddset(&set, SIGSTKFLT);
+#endif
+#ifdef SIGRTMIN
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+        sigaddset(&set, signal);
+#endif
+    return set;
+}
+
+} // namespace
+
+void endRunsCleanly(void (*cleanup)() noexcept)
+{
+    cleanupOnSignal = cleanup;
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+    struct sigaction action { };
+    action.sa_handler = onEndingSignal;
+    action.sa_mask = endingSignals(); // one handler at a time
+    for (int signal = 1; signal < NSIG; ++signal) {
+        // A signal the run was started with ignored (nohup, a background job)
+        // stays ignored.
+        struct sigaction current { };
+        if (sigismember(&action.sa_mask, signal) != 1 || ::sigaction(signal, nullptr, &current) != 0 ||
+            current.sa_handler == SIG_IGN)
+            continue;
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+} // namespace d88
