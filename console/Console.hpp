@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ private:
     std::vector<std::string> values_;
     std::vector<char*> pointers_;
 };
+
+// A path named by an argument: UTF-8 on Windows, the system's own bytes
+// (whatever they encode) elsewhere.
+std::filesystem::path pathOf(const std::string& argument);
 
 // Where the program starts with standard input, output or error closed,
 // opens them on a null device (output on one that fails every write, so a

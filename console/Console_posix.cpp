@@ -55,6 +55,11 @@ Arguments::Arguments(int argc, char** argv)
     pointers_.push_back(nullptr);
 }
 
+std::filesystem::path pathOf(const std::string& argument)
+{
+    return argument;
+}
+
 bool protectStandardStreams()
 {
     for (int standard = STDIN_FILENO; standard <= STDERR_FILENO; ++standard) {

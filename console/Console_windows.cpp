@@ -112,6 +112,11 @@ void showTextsAsCharacters()
     }
 }
 
+std::filesystem::path pathOf(const std::string& argument)
+{
+    return std::u8string(argument.begin(), argument.end());
+}
+
 // Windows starts every console program with its standard handles in place.
 bool protectStandardStreams()
 {

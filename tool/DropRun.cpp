@@ -32,7 +32,7 @@ int runDropped(int argc, const char* const* argv, D88Image& image, std::span<std
         Command command;
         command.program = fallbackProgramName;
         command.image = argv[i];
-        const std::filesystem::path folder = folderFor(std::filesystem::u8path(command.image));
+        const std::filesystem::path folder = folderFor(console::pathOf(command.image));
         const std::u8string utf8 = folder.u8string();
         command.directory = std::string(utf8.begin(), utf8.end());
         std::cout << dropHeading(command.image, *command.directory) << std::flush;

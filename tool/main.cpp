@@ -39,7 +39,7 @@ int D88_MAIN(argc, argv)
         if (d88::console::ownsConsoleWindow())
             return d88::runDropped(arguments.count(), arguments.values(), image, cutBuffer);
         const d88::Command command = d88::parseCommandLine(arguments.count(), arguments.values());
-        d88::FolderSink folder{command.directory.value_or("."), [] { return image.fileId(); },
+        d88::FolderSink folder{d88::console::pathOf(command.directory.value_or(".")), [] { return image.fileId(); },
                                command.directory.has_value()};
         d88::ToolContext context{image, cutBuffer, folder, std::cout, std::cerr};
         return d88::runTool(command, context);

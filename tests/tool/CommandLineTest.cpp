@@ -89,6 +89,11 @@ TEST_F(CommandLineTest, AnImageOfAnyNameAtAPathOfAnyLengthOpens)
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, diskBText);
     EXPECT_EQ(checkFiles(b, diskBFiles), "");
+    // And files go into a folder that deep, made there.
+    const std::u8string deep = (folder / "out").u8string();
+    EXPECT_EQ(run({"-d", std::string(deep.begin(), deep.end()), std::string(utf8.begin(), utf8.end())}).status, 0);
+    for (const auto& file : diskBFiles)
+        EXPECT_TRUE(std::filesystem::exists(folder / "out" / file.name)) << file.name;
 }
 
 TEST_F(CommandLineTest, ImageThatCannotBeOpened)
