@@ -4,6 +4,7 @@
 #include "CutFile.hpp"
 #include "D88Image.hpp"
 #include "Messages.hpp"
+#include "ReadPlan.hpp"
 #include "Recognition.hpp"
 
 namespace d88 {
@@ -46,13 +47,18 @@ int runTool(int argc, const char* const* argv, ToolContext& context)
         return exitFailure;
     }
 
+    // Every disk is identified first and then every set disk's catalogue
+    // read is prepared, so that two passes over the image answer them all.
+    const std::vector<DiskKind> kinds =
+        identifyDisks(image, context.buffer, diskNumber, diskNumber != 0 ? 1 : image.diskCount());
+    prepareCatalogues(image, kinds);
     bool allWritten = true;
-    for (std::int32_t disk = 0; disk < image.diskCount(); ++disk) {
+    for (std::int32_t disk = 0; disk < static_cast<std::int32_t>(kinds.size()); ++disk) {
         // A disk whose header cannot be read is deselected: every read of it
         // finds nothing, so it is passed over like any unrecognised disk.
         static_cast<void>(image.selectDisk(disk));
         image.setSectorRange(setFirstSector, setLastSector);
-        const DiskKind kind = identify(image, context.buffer, diskNumber).kind;
+        const DiskKind kind = kinds[static_cast<std::size_t>(disk)];
         if (kind == DiskKind::neither)
             continue;
         context.err << (kind == DiskKind::diskA ? diskARecognisedText : diskBRecognisedText);

@@ -310,8 +310,14 @@ TEST_F(OutputSafetyTest, ALostLogFailsTheRunButTheFilesAreWritten)
 #ifdef D88_MEMORY_LIMIT_TESTABLE
 TEST_F(OutputSafetyTest, RunningOutOfMemoryEndsWithOneLineAndNoTemporary)
 {
-    // Every walk runs on into a long chain at the disk's end, which the reader indexes.
+    // A sector missing from track 64 sends its walk on through the later
+    // tracks into a long chain at the disk's end; the reader keeps what a
+    // pass reads for the passes after it.
     Disk a = setDisk('A', Signature::diskA);
+    for (auto& [track, records] : a.tracks)
+        for (Record& record : records)
+            record.sectorCount = 0xFFFF;
+    a.tracks[64].erase(a.tracks[64].begin() + 2);
     a.tracks[163].assign(60000, Record{0xFF, 0xFF, 0xFF, 3, {}, 0xFFFF, {}});
     writeFile(imagePath(), image({a}));
     bool ranOut = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 #include <vector>
 
 #include "D88Builder.hpp"
@@ -20,9 +21,8 @@ constexpr std::uint32_t firstRecord = 0x2B0;
 constexpr int chainTracks = 40;
 constexpr std::array<std::uint32_t, 3> branchesAt{5, 20, 33};
 
-// Limits that put block edges, ordered blocks and starting afresh inside
-// small walks, besides the real ones.
-const std::vector<ChainIndex::Limits> limitsTried{{}, {8, 1}, {1000, 4}, {30, 3}};
+// Memo budgets that the walks here fill at once, besides the real one.
+const std::vector<std::size_t> budgetsTried{WalkLimits{}.memoBudget, 1, 2, 30};
 
 // Track 0 is a chain of 60 records that tracks 1 to 40 start inside, at
 // places that lead into one another from before, after and the middle. The
@@ -62,7 +62,23 @@ std::vector<int> tracksInOrder(int order)
     return tracks;
 }
 
-TEST(ChainIndexTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
+// Plans the searches for R 1..`lastR` on `tracks`, in that order, in one pass
+// or one pass per track.
+void prepare(D88Image& image, const std::vector<int>& tracks, int lastR, bool passPerTrack = false)
+{
+    WalkPlan plan;
+    for (const int track : tracks) {
+        for (int r = 1; r <= lastR; ++r)
+            image.planSector(plan, SectorAddress{track, 0, 0, r, 3});
+        if (passPerTrack) {
+            image.prepare(plan);
+            plan = WalkPlan{};
+        }
+    }
+    image.prepare(plan);
+}
+
+TEST(WalkPassTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
 {
     test::TempDir dir;
     const auto bytes = mergedChains().bytes();
@@ -71,27 +87,35 @@ TEST(ChainIndexTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
     fuzz::ReferenceReader reference(bytes);
     reference.select(0);
 
-    for (const ChainIndex::Limits& limits : limitsTried) {
-        for (int order = 0; order < 3; ++order) {
+    for (const std::size_t budget : budgetsTried) {
+        const WalkLimits limits{budget, true};
+        for (int order = 0; order < 4; ++order) {
             D88Image image(limits);
             ASSERT_TRUE(image.open(path.string().c_str()));
             ASSERT_TRUE(image.selectDisk(0));
-            for (const int track : tracksInOrder(order))
+            // Order 3 is a pass per track: later passes meet what earlier ones read.
+            prepare(image, tracksInOrder(order % 3), 10, order == 3);
+            for (const int track : tracksInOrder(order % 3))
                 for (int r = 1; r <= 10; ++r) {
                     std::array<std::uint8_t, 16> got{}, want{};
                     const auto count = image.readSector(SectorAddress{track, 0, 0, r, 3}, std::span(got.data(), 16));
                     ASSERT_EQ(count, reference.readSector(track, 0, 0, r, 3, want.data(), 16))
-                        << "track " << track << " R " << r << ", order " << order << ", block " << limits.blockSize;
+                        << "track " << track << " R " << r << ", order " << order << ", memo " << limits.memoBudget;
                     EXPECT_EQ(got, want);
                 }
-            if (limits.budget == ChainIndex::Limits{}.budget) {
+            // Past its budget the memo lets later passes read again what earlier ones did.
+            const auto& reads = image.passReads();
+            if (order < 3 || budget == WalkLimits{}.memoBudget) {
+                EXPECT_EQ(std::set(reads.begin(), reads.end()).size(), reads.size()) << "order " << order;
+            }
+            if (limits.memoBudget == WalkLimits{}.memoBudget) {
                 EXPECT_EQ(image.headersRead(), 59u) << "58 records and the one that ends them, order " << order;
             }
         }
     }
 }
 
-TEST(ChainIndexTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
+TEST(WalkPassTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
 {
     // Every count is 65,535, so only the cap ends these walks. Track 1 starts
     // 10 records after track 0: its walk reaches 10 records further.
@@ -106,11 +130,13 @@ TEST(ChainIndexTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
     const auto path = dir / "cap.d88";
     test::writeFile(path, disk.bytes());
 
-    for (const ChainIndex::Limits& limits : {ChainIndex::Limits{}, ChainIndex::Limits{1000, 1000}})
+    for (const WalkLimits& limits : {WalkLimits{}, WalkLimits{1, false}})
         for (const int firstTrack : {0, 1}) {
             D88Image image(limits);
             ASSERT_TRUE(image.open(path.string().c_str()));
             ASSERT_TRUE(image.selectDisk(0));
+            // Planned in either order, and plain for the tight reader's second track.
+            prepare(image, {firstTrack, limits.memoBudget == 1 ? firstTrack : 1 - firstTrack}, 3);
             std::array<std::uint8_t, 4> data{};
             for (const int track : {firstTrack, 1 - firstTrack}) {
                 const std::int32_t beyondTrack0 = track == 0 ? 0 : 4;
