@@ -185,7 +185,7 @@ void prepare(D88Image& image, const std::vector<TrackAsk>& asks, std::size_t mem
             if (whole)
                 image.planListing(plan, ask.track, static_cast<std::size_t>(ask.listCapacity));
         }
-        image.prepare(plan);
+        image.prepare(plan, whole ? D88Image::LaterPasses::none : D88Image::LaterPasses::follow);
         require(readsOnce({log.begin() + static_cast<std::ptrdiff_t>(passFrom), log.end()}),
                 "a header read twice in a pass");
         firstPass = whole ? firstPass : log.size() - passFrom;
@@ -226,8 +226,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* path = writeInput(data, size);
     D88Image plain;
     constexpr std::size_t tightBudget = 2;
-    D88Image image(WalkLimits{WalkLimits{}.memoBudget, true});
-    D88Image tight(WalkLimits{tightBudget, true});
+    D88Image image(WalkLimits{.logReads = true});
+    D88Image tight(WalkLimits{.memoBudget = tightBudget, .indexFrom = 1, .logReads = true});
     require(plain.open(path) && image.open(path) && tight.open(path), "open");
     ReferenceReader reference({data, size});
     require(static_cast<std::size_t>(plain.diskCount()) == reference.diskCount(), "disk count");

@@ -130,8 +130,8 @@ std::optional<std::uint16_t> D88Image::firstRecordCount(std::int32_t track)
         return std::nullopt;
     if (const auto* listing = answers_.listing(*start, 1))
         return listing->identities.empty() ? std::nullopt : std::optional(listing->firstCount);
-    const auto header = headers_.read(*start);
-    return header ? std::optional(header->sectorCount) : std::nullopt;
+    SectorHeader header;
+    return headers_.read(*start, header) ? std::optional(header.sectorCount) : std::nullopt;
 }
 
 namespace {
@@ -223,9 +223,11 @@ void D88Image::planExtent(WalkPlan& plan, const SectorAddress& start, std::size_
     });
 }
 
-void D88Image::prepare(const WalkPlan& plan)
+void D88Image::prepare(const WalkPlan& plan, LaterPasses later)
 {
-    answerWalks(plan, headers_, answers_);
+    headers_.beginPass(later == LaterPasses::follow);
+    answerWalks(plan, limits_, headers_, answers_);
+    headers_.endPass();
 }
 
 } // namespace d88

@@ -33,7 +33,7 @@ public:
 
     D88Image() : D88Image(WalkLimits{}) { }
     // Smaller limits make the passes' edges reachable in tests.
-    explicit D88Image(const WalkLimits& limits) : headers_(stream_, limits) { }
+    explicit D88Image(const WalkLimits& limits) : limits_(limits), headers_(stream_, limits) { }
 
     // With a path: opens and indexes the file, false only when it cannot be
     // opened. With nullptr: closes the image and returns true.
@@ -85,7 +85,9 @@ public:
     void planExtent(WalkPlan& plan, const SectorAddress& start, std::size_t length) const;
     // Answers every walk of `plan` in one pass over the file; the reads of
     // these walks, on any disk selected later, are then answered from it.
-    void prepare(const WalkPlan& plan);
+    // Where more passes follow, the headers it reads are kept for them.
+    enum class LaterPasses : std::uint8_t { none, follow };
+    void prepare(const WalkPlan& plan, LaterPasses later = LaterPasses::none);
 
     // Record headers read from the file, for tests and benchmarks.
     std::uint64_t headersRead() const { return headers_.headersRead(); }
@@ -100,6 +102,7 @@ private:
     template <class Visit>
     std::int32_t stepExtent(const SectorAddress& start, std::int32_t length, Visit&& visit) const;
 
+    WalkLimits limits_;
     ImageStream stream_;
     HeaderReader headers_;
     WalkAnswers answers_;

@@ -2,43 +2,43 @@
 
 namespace d88 {
 
-std::optional<SectorHeader> HeaderReader::read(std::uint64_t position)
+bool HeaderReader::read(std::uint64_t position, SectorHeader& header)
 {
     ++headersRead_;
     const std::uint8_t* raw = stream_.view(position, SectorHeader::size);
-    if (raw == nullptr)
-        return std::nullopt;
-    return SectorHeader::parse(raw);
+    if (raw != nullptr)
+        header = SectorHeader::parse(raw);
+    return raw != nullptr;
 }
 
-void HeaderReader::beginPass()
+void HeaderReader::beginPass(bool keep)
 {
+    keep_ = keep;
     fresh_.clear();
     freshUnreadable_.clear();
 }
 
-std::optional<SectorHeader> HeaderReader::readInPass(std::uint64_t position)
+bool HeaderReader::readInPass(std::uint64_t position, SectorHeader& header)
 {
-    SectorHeader header;
     switch (memo_.find(position, header)) {
     case RecordMemo::Known::record:
-        return header;
+        return true;
     case RecordMemo::Known::unreadable:
-        return std::nullopt;
+        return false;
     case RecordMemo::Known::no:
         break;
     }
     if (logReads_)
         passReads_.push_back(position);
-    const auto read = this->read(position);
+    const bool readable = read(position, header);
     // Only what the memo will take is kept, so a pass holds no more than it.
-    if (fresh_.size() + freshUnreadable_.size() < memo_.room()) {
-        if (read)
-            fresh_.push_back(RecordMemo::Entry{position, *read});
+    if (keep_ && fresh_.size() + freshUnreadable_.size() < memo_.room()) {
+        if (readable)
+            fresh_.push_back(RecordMemo::Entry{position, header});
         else
             freshUnreadable_.push_back(position);
     }
-    return read;
+    return readable;
 }
 
 void HeaderReader::endPass()

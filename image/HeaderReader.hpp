@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "ImageStream.hpp"
@@ -22,12 +21,13 @@ public:
     {
     }
 
-    // The header at `position`, from the file; nullopt where it does not hold one.
-    std::optional<SectorHeader> read(std::uint64_t position);
+    // Reads the header at `position` from the file; false where it does not hold one.
+    bool read(std::uint64_t position, SectorHeader& header);
 
-    void beginPass();
+    // A pass that keeps what it reads for the passes after it, or not.
+    void beginPass(bool keep);
     // Within a pass, in non-decreasing position order.
-    std::optional<SectorHeader> readInPass(std::uint64_t position);
+    bool readInPass(std::uint64_t position, SectorHeader& header);
     void endPass();
 
     void clear();
@@ -40,6 +40,7 @@ private:
     ImageStream& stream_;
     RecordMemo memo_;
     bool logReads_;
+    bool keep_ = false;
     std::uint64_t headersRead_ = 0;
     std::vector<std::uint64_t> passReads_;
     std::vector<RecordMemo::Entry> fresh_;

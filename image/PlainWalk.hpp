@@ -19,8 +19,7 @@ namespace d88 {
 std::optional<FoundRecord> searchTrack(HeaderReader& reader, std::uint64_t start, std::uint32_t identity);
 
 // The identities of the walk's records, at most `limit`. Unlike a search, a
-// listing goes on past a count of 0; `firstCount` receives the first record's.
-std::vector<std::uint32_t> listTrack(HeaderReader& reader, std::uint64_t start, std::uint32_t limit,
-                                     std::uint16_t* firstCount = nullptr);
+// listing goes on past a count of 0.
+std::vector<std::uint32_t> listTrack(HeaderReader& reader, std::uint64_t start, std::uint32_t limit);
 
 } // namespace d88

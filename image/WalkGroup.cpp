@@ -4,15 +4,27 @@
 
 namespace d88 {
 
-WalkGroup::WalkGroup(std::uint32_t walk, const WalkState& state, std::span<const std::uint32_t> identities)
+namespace {
+
+// The position in its walk at which a record ends a walk: its count - 1,
+// or the last the cap allows. A count of 0 ends no walk this way.
+constexpr Level lastPosition = Level{maxWalkRecords} - 1;
+
+bool endsAt(Level position, std::uint16_t count)
+{
+    return position == lastPosition || (count > 0 && position == Level{count} - 1);
+}
+
+} // namespace
+
+WalkGroup::WalkGroup(std::uint32_t walk, const WalkTable& walks, std::size_t indexFrom)
 {
     members_.push_back(walk);
-    startAt(state.start, walk);
-    for (const std::uint32_t identity : identities)
-        seek(identity, walk);
-    if (state.toList > 0)
-        listers_.push_back(walk);
-    live_ = state.goesOn() ? 1 : 0;
+    for (const std::uint32_t identity : walks.sought(walk))
+        soughtMask_ |= maskBit(identity);
+    live_ = walks[walk].goesOn() ? 1 : 0;
+    if (indexFrom <= 1)
+        index(walks);
 }
 
 std::uint64_t WalkGroup::maskBit(std::uint32_t identity)
@@ -20,150 +32,94 @@ std::uint64_t WalkGroup::maskBit(std::uint32_t identity)
     return std::uint64_t{1} << ((identity * 0x9E3779B1u) >> 26);
 }
 
-void WalkGroup::seek(std::uint32_t identity, std::uint32_t walk)
+void WalkGroup::index(const WalkTable& walks)
 {
-    seekers_[identity].push_back(walk);
-    ++seekerCount_;
-    soughtMask_ |= maskBit(identity);
+    index_ = std::make_unique<GroupIndex>();
+    for (const std::uint32_t walk : members_)
+        if (walks[walk].goesOn())
+            index_->add(walk, walks);
 }
 
-void WalkGroup::startAt(Level start, std::uint32_t walk)
-{
-    byStart_[start].push_back(walk);
-    leastStart_ = std::min(leastStart_, start);
-    greatestStart_ = std::max(greatestStart_, start);
-}
-
-void WalkGroup::absorb(WalkGroup& other, std::vector<WalkState>& walks)
+void WalkGroup::absorb(WalkGroup& other, WalkTable& walks, std::size_t indexFrom)
 {
     const Level shift = level_ - other.level_;
     for (const std::uint32_t walk : other.members_) {
-        WalkState& state = walks[walk];
-        if (!state.goesOn())
+        if (!walks[walk].goesOn())
             continue;
-        state.start += shift;
+        walks[walk].start += shift;
         members_.push_back(walk);
-        startAt(state.start, walk);
+        if (index_)
+            index_->add(walk, walks);
     }
-    for (const auto& [identity, seekers] : other.seekers_)
-        for (const std::uint32_t walk : seekers)
-            if (walks[walk].sought > 0)
-                seek(identity, walk);
-    for (const std::uint32_t walk : other.listers_)
-        if (walks[walk].toList > 0)
-            listers_.push_back(walk);
+    soughtMask_ |= other.soughtMask_;
     live_ += other.live_;
+    if (!index_ && members_.size() >= indexFrom)
+        index(walks);
     other = WalkGroup{};
 }
 
-bool WalkGroup::step(const SectorHeader* header, std::uint64_t position, std::vector<WalkState>& walks,
-                     WalkAnswers& answers)
+bool WalkGroup::step(const SectorHeader* header, std::uint64_t position, WalkTable& walks)
 {
     if (header == nullptr) {
-        endAll(walks);
+        for (const std::uint32_t walk : members_)
+            walks.end(walk);
+        *this = WalkGroup{};
         return false;
     }
     if (header->sectorCount == 0)
         endSearches(walks);
-    else if ((soughtMask_ & maskBit(header->identity())) != 0)
-        find(*header, position, walks, answers);
-    if (!listers_.empty())
-        list(*header, walks);
-    if (header->sectorCount > 0)
-        endWalksFrom(level_ - (Level{header->sectorCount} - 1), walks);
-    endWalksFrom(level_ - (Level{maxWalkRecords} - 1), walks);
+    if (index_)
+        stepIndexed(*header, position, walks);
+    else
+        stepEach(*header, position, walks);
     ++level_;
     return live_ > 0;
 }
 
-void WalkGroup::settle(WalkState& walk, bool wentOn)
-{
-    if (wentOn && !walk.goesOn())
-        --live_;
-}
-
-void WalkGroup::find(const SectorHeader& header, std::uint64_t position, std::vector<WalkState>& walks,
-                     WalkAnswers& answers)
-{
-    const std::uint32_t identity = header.identity();
-    const auto seekers = seekers_.find(identity);
-    if (seekers == seekers_.end())
-        return;
-    const FoundRecord record{position + SectorHeader::size, header.dataLength};
-    for (const std::uint32_t walk : seekers->second) {
-        WalkState& state = walks[walk];
-        if (state.sought == 0) // its search has ended
-            continue;
-        answers.found(state.origin, identity, record);
-        --state.sought;
-        settle(state, true);
-    }
-    seekerCount_ -= seekers->second.size();
-    seekers_.erase(seekers);
-}
-
-void WalkGroup::list(const SectorHeader& header, std::vector<WalkState>& walks)
-{
-    for (std::size_t i = 0; i < listers_.size();) {
-        WalkState& state = walks[listers_[i]];
-        if (state.toList > 0) {
-            if (state.listing->identities.empty())
-                state.listing->firstCount = header.sectorCount;
-            state.listing->identities.push_back(header.identity());
-            --state.toList;
-            settle(state, true);
-        }
-        if (state.toList > 0) {
-            ++i;
-        } else {
-            listers_[i] = listers_.back();
-            listers_.pop_back();
-        }
-    }
-}
-
-void WalkGroup::endSearches(std::vector<WalkState>& walks)
+void WalkGroup::endSearches(WalkTable& walks)
 {
     std::erase_if(members_, [&](std::uint32_t walk) {
-        WalkState& state = walks[walk];
-        if (state.sought > 0) {
-            state.sought = 0;
-            settle(state, true);
-        }
-        return !state.goesOn();
+        live_ -= walks.endSearch(walk) ? 1 : 0;
+        return !walks[walk].goesOn();
     });
-    seekers_.clear();
-    seekerCount_ = 0;
+    if (index_)
+        index_->clearSeekers();
     soughtMask_ = 0;
 }
 
-void WalkGroup::endWalksFrom(Level start, std::vector<WalkState>& walks)
+void WalkGroup::stepEach(const SectorHeader& header, std::uint64_t position, WalkTable& walks)
 {
-    if (start < leastStart_ || start > greatestStart_)
-        return;
-    const auto ending = byStart_.find(start);
-    if (ending == byStart_.end())
-        return;
-    for (const std::uint32_t walk : ending->second) {
-        WalkState& state = walks[walk];
-        const bool wentOn = state.goesOn();
-        state.sought = 0;
-        state.toList = 0;
-        settle(state, wentOn);
-    }
-    byStart_.erase(ending);
+    const bool sought = mayBeSought(header.identity());
+    std::erase_if(members_, [&](std::uint32_t walk) {
+        const WalkState& state = walks[walk];
+        if (!state.goesOn())
+            return true;
+        bool stopped = sought && state.sought > 0 && walks.found(walk, position, header);
+        stopped = stopped || (state.toList > 0 && walks.listed(walk, header));
+        stopped = stopped || (endsAt(level_ - state.start, header.sectorCount) && walks.end(walk));
+        live_ -= stopped ? 1 : 0;
+        return stopped;
+    });
 }
 
-void WalkGroup::endAll(std::vector<WalkState>& walks)
+void WalkGroup::stepIndexed(const SectorHeader& header, std::uint64_t position, WalkTable& walks)
 {
-    for (const std::uint32_t walk : members_) {
-        WalkState& state = walks[walk];
-        const bool wentOn = state.goesOn();
-        state.sought = 0;
-        state.toList = 0;
-        settle(state, wentOn);
-    }
-    *this = WalkGroup{};
+    if (mayBeSought(header.identity()))
+        for (const std::uint32_t walk : index_->takeSeekers(header.identity()))
+            live_ -= walks[walk].sought > 0 && walks.found(walk, position, header) ? 1 : 0;
+    std::erase_if(index_->listers(), [&](std::uint32_t walk) {
+        if (walks[walk].toList == 0)
+            return true;
+        live_ -= walks.listed(walk, header) ? 1 : 0;
+        return walks[walk].toList == 0;
+    });
+    const auto endFrom = [&](Level start) {
+        for (const std::uint32_t walk : index_->takeStartedAt(start))
+            live_ -= walks.end(walk) ? 1 : 0;
+    };
+    endFrom(level_ - lastPosition);
+    if (header.sectorCount > 0)
+        endFrom(level_ - (Level{header.sectorCount} - 1));
 }
 
 } // namespace d88

@@ -13,7 +13,7 @@ std::vector<DiskKind> identifyDisks(D88Image& image, std::span<std::uint8_t> buf
     for (std::int32_t disk = 0; disk < disks; ++disk)
         if (image.selectDisk(disk))
             image.planSector(plan, SectorAddress{S::track, S::c, S::h, S::r, S::n});
-    image.prepare(plan);
+    image.prepare(plan, D88Image::LaterPasses::follow);
 
     std::vector<DiskKind> kinds;
     for (std::int32_t disk = 0; disk < disks; ++disk) {

@@ -21,8 +21,10 @@ constexpr std::uint32_t firstRecord = 0x2B0;
 constexpr int chainTracks = 40;
 constexpr std::array<std::uint32_t, 3> branchesAt{5, 20, 33};
 
-// Memo budgets that the walks here fill at once, besides the real one.
-const std::vector<std::size_t> budgetsTried{WalkLimits{}.memoBudget, 1, 2, 30};
+// Memo budgets that the walks here fill at once, besides the real one,
+// and groups looked up from their first walk on or checked walk by walk.
+const std::vector<std::pair<std::size_t, std::size_t>> limitsTried{
+    {WalkLimits{}.memoBudget, 1}, {WalkLimits{}.memoBudget, 1000}, {1, 1}, {2, 2}, {30, 1000}};
 
 // Track 0 is a chain of 60 records that tracks 1 to 40 start inside, at
 // places that lead into one another from before, after and the middle. The
@@ -71,7 +73,7 @@ void prepare(D88Image& image, const std::vector<int>& tracks, int lastR, bool pa
         for (int r = 1; r <= lastR; ++r)
             image.planSector(plan, SectorAddress{track, 0, 0, r, 3});
         if (passPerTrack) {
-            image.prepare(plan);
+            image.prepare(plan, D88Image::LaterPasses::follow);
             plan = WalkPlan{};
         }
     }
@@ -87,8 +89,8 @@ TEST(WalkPassTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
     fuzz::ReferenceReader reference(bytes);
     reference.select(0);
 
-    for (const std::size_t budget : budgetsTried) {
-        const WalkLimits limits{budget, true};
+    for (const auto& [budget, indexFrom] : limitsTried) {
+        const WalkLimits limits{.memoBudget = budget, .indexFrom = indexFrom, .logReads = true};
         for (int order = 0; order < 4; ++order) {
             D88Image image(limits);
             ASSERT_TRUE(image.open(path.string().c_str()));
@@ -130,7 +132,7 @@ TEST(WalkPassTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
     const auto path = dir / "cap.d88";
     test::writeFile(path, disk.bytes());
 
-    for (const WalkLimits& limits : {WalkLimits{}, WalkLimits{1, false}})
+    for (const WalkLimits& limits : {WalkLimits{}, WalkLimits{.memoBudget = 1, .indexFrom = 1}})
         for (const int firstTrack : {0, 1}) {
             D88Image image(limits);
             ASSERT_TRUE(image.open(path.string().c_str()));

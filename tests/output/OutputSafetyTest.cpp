@@ -310,15 +310,13 @@ TEST_F(OutputSafetyTest, ALostLogFailsTheRunButTheFilesAreWritten)
 #ifdef D88_MEMORY_LIMIT_TESTABLE
 TEST_F(OutputSafetyTest, RunningOutOfMemoryEndsWithOneLineAndNoTemporary)
 {
-    // A sector missing from track 64 sends its walk on through the later
-    // tracks into a long chain at the disk's end; the reader keeps what a
-    // pass reads for the passes after it.
+    // The identifying read walks a long chain before its sector, and the
+    // reader keeps what that pass reads for the catalogue's pass.
     Disk a = setDisk('A', Signature::diskA);
-    for (auto& [track, records] : a.tracks)
-        for (Record& record : records)
-            record.sectorCount = 0xFFFF;
-    a.tracks[64].erase(a.tracks[64].begin() + 2);
-    a.tracks[163].assign(60000, Record{0xFF, 0xFF, 0xFF, 3, {}, 0xFFFF, {}});
+    auto& track1 = a.tracks[1];
+    for (Record& record : track1)
+        record.sectorCount = 0xFFFF;
+    track1.insert(track1.begin(), 60000, Record{0xFF, 0xFF, 0xFF, 3, {}, 0xFFFF, {}});
     writeFile(imagePath(), image({a}));
     bool ranOut = false;
     for (const int kib : {7000, 8000, 9000, 10000, 12000, 16000}) {
