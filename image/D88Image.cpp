@@ -16,6 +16,7 @@ void D88Image::close()
     stream_.close();
     headers_.clear();
     answers_.clear();
+    sectors_.clear();
     diskCount_ = 0;
     moreDisks_ = false;
     diskOffsets_.fill(0);
@@ -115,12 +116,12 @@ std::int32_t D88Image::readSector(const SectorAddress& at, std::span<std::uint8_
     if (!start || !identity)
         return 0;
     const auto* prepared = answers_.search(*start, *identity);
-    const auto record = prepared != nullptr ? *prepared : searchTrack(headers_, *start, *identity);
+    const auto record = prepared != nullptr ? prepared->record() : searchTrack(headers_, *start, *identity);
     if (!record)
         return 0;
-    const auto wanted = std::min<std::int32_t>(record->dataLength, clampedSize(buffer));
-    return static_cast<std::int32_t>(
-        stream_.readAt(record->dataPosition, buffer.data(), static_cast<std::size_t>(wanted)));
+    const auto wanted = static_cast<std::size_t>(std::min<std::int32_t>(record->dataLength, clampedSize(buffer)));
+    const auto held = sectors_.copy(record->dataPosition, wanted, buffer.data());
+    return static_cast<std::int32_t>(held ? *held : stream_.readAt(record->dataPosition, buffer.data(), wanted));
 }
 
 std::optional<std::uint16_t> D88Image::firstRecordCount(std::int32_t track)
@@ -226,7 +227,13 @@ void D88Image::planExtent(WalkPlan& plan, const SectorAddress& start, std::size_
 void D88Image::prepare(const WalkPlan& plan, LaterPasses later)
 {
     headers_.beginPass(later == LaterPasses::follow);
-    answerWalks(plan, limits_, headers_, answers_);
+    // A found sector's data is read while the pass stands on its record, in
+    // file order, where the stream holds it already. What a read asks of it
+    // is its nominal size at most.
+    answerWalks(plan, limits_, headers_, answers_, [this](std::uint64_t position, const SectorHeader& header) {
+        const std::size_t nominal = header.n <= 9 ? static_cast<std::size_t>(sectorSize(header.n)) : header.dataLength;
+        sectors_.keep(stream_, position + SectorHeader::size, std::min<std::size_t>(header.dataLength, nominal));
+    });
     headers_.endPass();
 }
 

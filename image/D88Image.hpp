@@ -11,6 +11,7 @@
 #include "ImageStream.hpp"
 #include "SectorAddress.hpp"
 #include "SectorHeader.hpp"
+#include "SectorStore.hpp"
 #include "WalkAnswers.hpp"
 #include "WalkLimits.hpp"
 #include "WalkPlan.hpp"
@@ -33,7 +34,10 @@ public:
 
     D88Image() : D88Image(WalkLimits{}) { }
     // Smaller limits make the passes' edges reachable in tests.
-    explicit D88Image(const WalkLimits& limits) : limits_(limits), headers_(stream_, limits) { }
+    explicit D88Image(const WalkLimits& limits)
+        : limits_(limits), headers_(stream_, limits), sectors_(limits.sectorBudget)
+    {
+    }
 
     // With a path: opens and indexes the file, false only when it cannot be
     // opened. With nullptr: closes the image and returns true.
@@ -106,6 +110,7 @@ private:
     ImageStream stream_;
     HeaderReader headers_;
     WalkAnswers answers_;
+    SectorStore sectors_;
     std::int32_t diskCount_ = 0;
     bool moreDisks_ = false;
     std::int32_t firstSector_ = 1;

@@ -6,8 +6,8 @@ namespace d88 {
 
 void GroupIndex::add(std::uint32_t walk, const WalkTable& walks)
 {
-    for (const std::uint32_t identity : walks.sought(walk))
-        seekers_[identity].push_back(walk);
+    for (const WalkTable::Sought& sought : walks.sought(walk))
+        seekers_[sought.identity].push_back(walk);
     seekerCount_ += walks[walk].sought;
     const Level start = walks[walk].start;
     byStart_[start].push_back(walk);

@@ -1,11 +1,22 @@
 #include "WalkAnswers.hpp"
 
-namespace d88 {
+#include <algorithm>
 
-const std::optional<FoundRecord>* WalkAnswers::search(std::uint64_t start, std::uint32_t identity) const
+namespace d88 {
+namespace {
+
+bool before(const WalkAnswers::Search& a, const WalkAnswers::Search& b)
 {
-    const auto found = searches_.find(Key{start, identity});
-    return found == searches_.end() ? nullptr : &found->second;
+    return a.start < b.start || (a.start == b.start && a.identity < b.identity);
+}
+
+} // namespace
+
+const WalkAnswers::Search* WalkAnswers::search(std::uint64_t start, std::uint32_t identity) const
+{
+    const Search sought{start, 0, identity, 0, false};
+    const auto found = std::lower_bound(searches_.begin(), searches_.end(), sought, before);
+    return found != searches_.end() && !before(sought, *found) ? &*found : nullptr;
 }
 
 const WalkAnswers::Listing* WalkAnswers::listing(std::uint64_t start, std::uint32_t limit) const
@@ -16,6 +27,14 @@ const WalkAnswers::Listing* WalkAnswers::listing(std::uint64_t start, std::uint3
     // A listing that ended before its limit is the whole listing from there.
     const Listing& listed = found->second;
     return limit <= listed.limit || listed.identities.size() < listed.limit ? &listed : nullptr;
+}
+
+void WalkAnswers::add(std::vector<Search> searches)
+{
+    std::sort(searches.begin(), searches.end(), before);
+    const auto middle = static_cast<std::ptrdiff_t>(searches_.size());
+    searches_.insert(searches_.end(), searches.begin(), searches.end());
+    std::inplace_merge(searches_.begin(), searches_.begin() + middle, searches_.end(), before);
 }
 
 WalkAnswers::Listing& WalkAnswers::newListing(std::uint64_t start, std::uint32_t limit)

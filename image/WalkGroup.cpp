@@ -20,8 +20,8 @@ bool endsAt(Level position, std::uint16_t count)
 WalkGroup::WalkGroup(std::uint32_t walk, const WalkTable& walks, std::size_t indexFrom)
 {
     members_.push_back(walk);
-    for (const std::uint32_t identity : walks.sought(walk))
-        soughtMask_ |= maskBit(identity);
+    for (const WalkTable::Sought& sought : walks.sought(walk))
+        soughtMask_ |= maskBit(sought.identity);
     live_ = walks[walk].goesOn() ? 1 : 0;
     if (indexFrom <= 1)
         index(walks);

@@ -18,6 +18,8 @@ struct WalkLimits {
     // A group of this many walks looks them up by what each record ends or
     // finds instead of checking every one of them (WalkGroup).
     std::size_t indexFrom = 16;
+    // Bytes of the data of found sectors kept in memory after a pass (SectorStore).
+    std::size_t sectorBudget = std::size_t{2} << 20;
     // Log the position of every header a pass reads from the file.
     bool logReads = false;
 };

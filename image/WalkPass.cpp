@@ -9,7 +9,8 @@
 
 namespace d88 {
 
-void answerWalks(const WalkPlan& plan, const WalkLimits& limits, HeaderReader& reader, WalkAnswers& answers)
+void answerWalks(const WalkPlan& plan, const WalkLimits& limits, HeaderReader& reader, WalkAnswers& answers,
+                 const std::function<void(std::uint64_t, const SectorHeader&)>& found)
 {
     WalkTable walks(answers);
     for (const WalkPlan::Walk& walk : plan.walks())
@@ -35,7 +36,11 @@ void answerWalks(const WalkPlan& plan, const WalkLimits& limits, HeaderReader& r
         for (;;) {
             SectorHeader header;
             const bool readable = reader.readInPass(position, header);
-            if (!groups[group].step(readable ? &header : nullptr, position, walks)) {
+            const std::uint64_t foundBefore = walks.foundCount();
+            const bool goesOn = groups[group].step(readable ? &header : nullptr, position, walks);
+            if (walks.foundCount() != foundBefore)
+                found(position, header);
+            if (!goesOn) {
                 groups[group] = WalkGroup{};
                 break;
             }
@@ -46,6 +51,7 @@ void answerWalks(const WalkPlan& plan, const WalkLimits& limits, HeaderReader& r
             }
         }
     }
+    walks.finish();
 }
 
 } // namespace d88

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 #include "HeaderReader.hpp"
 #include "WalkAnswers.hpp"
 #include "WalkLimits.hpp"
@@ -16,6 +19,9 @@ namespace d88 {
 // the record's successor, which always lies further on, while one of its
 // walks goes on. So the pass reads a header only where some walk read
 // plainly would, and none twice.
-void answerWalks(const WalkPlan& plan, const WalkLimits& limits, HeaderReader& reader, WalkAnswers& answers);
+// `found` is called for each record that answers a search, while the pass
+// stands on it.
+void answerWalks(const WalkPlan& plan, const WalkLimits& limits, HeaderReader& reader, WalkAnswers& answers,
+                 const std::function<void(std::uint64_t, const SectorHeader&)>& found);
 
 } // namespace d88

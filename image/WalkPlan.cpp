@@ -14,10 +14,7 @@ WalkPlan::Walk& WalkPlan::walkFrom(std::uint64_t start)
 
 void WalkPlan::search(std::uint64_t start, std::uint32_t identity)
 {
-    Walk& walk = walkFrom(start);
-    const std::uint64_t index = byStart_[start];
-    if (searches_.insert(index << 32 | identity).second)
-        walk.identities.push_back(identity);
+    walkFrom(start).identities.push_back(identity);
 }
 
 void WalkPlan::list(std::uint64_t start, std::uint32_t limit)

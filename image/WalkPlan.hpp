@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace d88 {
@@ -15,7 +14,7 @@ class WalkPlan {
 public:
     struct Walk {
         std::uint64_t start = 0;
-        std::vector<std::uint32_t> identities; // SectorHeader::identity, each once
+        std::vector<std::uint32_t> identities; // SectorHeader::identity
         std::uint32_t listLimit = 0;           // 0: no listing
     };
 
@@ -30,7 +29,6 @@ private:
 
     std::vector<Walk> walks_;
     std::unordered_map<std::uint64_t, std::size_t> byStart_;
-    std::unordered_set<std::uint64_t> searches_; // walk index << 32 | identity
 };
 
 } // namespace d88

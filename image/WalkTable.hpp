@@ -26,10 +26,15 @@ struct WalkState {
 };
 
 // The walks of one pass and what each still needs. Every change to a walk
-// goes through here, which puts what it finds into the answers; each change
-// says whether the walk stopped going on by it.
+// goes through here and is written down as its answer; each change says
+// whether the walk stopped going on by it.
 class WalkTable {
 public:
+    struct Sought {
+        std::uint32_t identity;
+        std::uint32_t search; // its answer among the pass's
+    };
+
     explicit WalkTable(WalkAnswers& answers) : answers_(answers) { }
 
     // A walk from `origin` for those of `identities` and the listing of
@@ -39,7 +44,7 @@ public:
     std::uint32_t size() const { return static_cast<std::uint32_t>(walks_.size()); }
     WalkState& operator[](std::uint32_t walk) { return walks_[walk]; }
     const WalkState& operator[](std::uint32_t walk) const { return walks_[walk]; }
-    std::span<const std::uint32_t> sought(std::uint32_t walk) const;
+    std::span<const Sought> sought(std::uint32_t walk) const;
 
     // The record with this header at `position` is the walk's first with its
     // identity: the search for it, if the walk still makes one, ends here.
@@ -47,11 +52,19 @@ public:
     bool listed(std::uint32_t walk, const SectorHeader& header);
     bool endSearch(std::uint32_t walk);
     bool end(std::uint32_t walk);
+    // Searches answered by a record so far: a pass sees from it whether the
+    // record it stands on answered one.
+    std::uint64_t foundCount() const { return foundCount_; }
+
+    // Hands the pass's searches to the answers.
+    void finish();
 
 private:
     WalkAnswers& answers_;
     std::vector<WalkState> walks_;
-    std::vector<std::uint32_t> sought_; // each walk's in a stretch of its own
+    std::vector<Sought> sought_; // each walk's in a stretch of its own
+    std::vector<WalkAnswers::Search> searches_;
+    std::uint64_t foundCount_ = 0;
 };
 
 } // namespace d88
