@@ -152,3 +152,73 @@ TEST(WalkPassTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
 }
 
 } // namespace
+
+namespace {
+
+// Track 0 is 12 records of 8 bytes, R 1 to 12. Record 4 counts 0 sectors
+// (which ends searches, not listings), record 9 counts 10 (which ends the
+// walks that started at record 0), and the file ends inside record 11's
+// header. Tracks 1 to 4 start at records 2, 4, 5 and 9.
+std::vector<std::uint8_t> countsAndEnd()
+{
+    Disk disk;
+    auto& chain = disk.tracks[0];
+    for (std::uint8_t i = 0; i < 12; ++i)
+        chain.push_back(Record{0, 0, static_cast<std::uint8_t>(i + 1), 3, std::vector<std::uint8_t>(8, i), 0xFFFF, {}});
+    chain[4].sectorCount = 0;
+    chain[9].sectorCount = 10;
+    const std::array<std::uint32_t, 4> starts{2, 4, 5, 9};
+    for (std::size_t i = 0; i < starts.size(); ++i)
+        disk.trackEntryOverrides[static_cast<int>(i) + 1] = firstRecord + 24 * starts[i];
+    auto bytes = disk.bytes();
+    bytes.resize(bytes.size() - 24 + 8);
+    return bytes;
+}
+
+TEST(WalkPassTest, ListingsGoOnPastACountOfZeroAndEveryWalkEndsAtTheFileEnd)
+{
+    test::TempDir dir;
+    const auto bytes = countsAndEnd();
+    test::writeFile(dir / "counts.d88", bytes);
+    fuzz::ReferenceReader reference(bytes);
+    reference.select(0);
+    const auto listed = [](int track) { return 4 * (3 + 4 * track); }; // bytes of ids each track's listing takes
+
+    for (const std::size_t indexFrom : {1, 1000}) {
+        D88Image image(WalkLimits{.indexFrom = indexFrom, .logReads = true});
+        ASSERT_TRUE(image.open((dir / "counts.d88").string().c_str()));
+        ASSERT_TRUE(image.selectDisk(0));
+        // Searches in one pass and listings in the next, which meets what the first read.
+        WalkPlan searches, listings;
+        for (int track = 0; track <= 4; ++track) {
+            for (int r = 1; r <= 13; ++r)
+                image.planSector(searches, SectorAddress{track, 0, 0, r, 3});
+            image.planListing(listings, track, static_cast<std::size_t>(listed(track)));
+        }
+        image.prepare(searches, D88Image::LaterPasses::follow);
+        image.prepare(listings);
+        const auto& reads = image.passReads();
+        EXPECT_EQ(std::set(reads.begin(), reads.end()).size(), reads.size()) << "index from " << indexFrom;
+
+        const std::uint64_t prepared = image.headersRead();
+        for (int track = 0; track <= 4; ++track) {
+            for (int r = 1; r <= 13; ++r) {
+                std::array<std::uint8_t, 8> got{}, want{};
+                EXPECT_EQ(image.readSector(SectorAddress{track, 0, 0, r, 3}, got),
+                          reference.readSector(track, 0, 0, r, 3, want.data(), 8))
+                    << "track " << track << " R " << r << ", index from " << indexFrom;
+                EXPECT_EQ(got, want);
+            }
+            for (const int capacity : {4, 12, listed(track)}) {
+                std::vector<std::uint8_t> ids(static_cast<std::size_t>(capacity));
+                const auto expected = reference.listSectorIds(track, capacity);
+                ASSERT_EQ(image.listSectorIds(track, ids), static_cast<std::int32_t>(expected.size())) << track;
+                EXPECT_TRUE(std::equal(expected.begin(), expected.end(), ids.begin())) << track;
+            }
+            EXPECT_EQ(image.firstRecordCount(track), reference.firstCount(track)) << track;
+        }
+        EXPECT_EQ(image.headersRead(), prepared) << "a prepared read read a header";
+    }
+}
+
+} // namespace
