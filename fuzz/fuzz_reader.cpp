@@ -120,7 +120,7 @@ std::vector<TrackAsk> askTracks(ReferenceReader& reference, std::int32_t disks)
         for (int track = 0; track < D88Image::trackCount; ++track) {
             const auto all = reference.listSectorIds(track, wholeTrack);
             const auto size = static_cast<std::int32_t>(all.size());
-            TrackAsk ask{disk, track, {}, std::array{4, 20, 1024, wholeTrack}[track % 4]};
+            TrackAsk ask{disk, track, {}, std::array{wholeTrack, 4, 20, 1024}[track % 4]};
             for (const std::int32_t at : {0, size / 8 * 4, size - 4})
                 if (at >= 0 && at + 4 <= size)
                     ask.identities.push_back({all[at], all[at + 1], all[at + 2], all[at + 3]});
@@ -166,15 +166,15 @@ bool readsOnce(std::vector<std::uint64_t> positions)
 }
 
 // Two passes, as the programs make them: each track's first identity, then
-// the rest. No header is read twice in a pass, nor in the two while the memo
-// holds what the first read.
-void prepare(D88Image& image, const std::vector<TrackAsk>& asks, std::size_t memoBudget)
+// the rest. They may read no more headers than the plan's plain walks, no
+// header twice in a pass, nor one twice in the two while the memo holds
+// what the first read.
+void checkPasses(D88Image& image, const std::vector<TrackAsk>& asks, std::size_t memoBudget, std::uint64_t plainHeaders)
 {
+    const std::uint64_t before = image.headersRead();
     const auto& log = image.passReads();
-    const std::size_t runFrom = log.size();
-    std::size_t firstPass = 0;
+    std::vector<std::size_t> passFrom{log.size()};
     for (const bool whole : {false, true}) {
-        const std::size_t passFrom = log.size();
         WalkPlan plan;
         for (const TrackAsk& ask : asks) {
             require(image.selectDisk(ask.disk), "select");
@@ -186,22 +186,20 @@ void prepare(D88Image& image, const std::vector<TrackAsk>& asks, std::size_t mem
                 image.planListing(plan, ask.track, static_cast<std::size_t>(ask.listCapacity));
         }
         image.prepare(plan, whole ? D88Image::LaterPasses::none : D88Image::LaterPasses::follow);
-        require(readsOnce({log.begin() + static_cast<std::ptrdiff_t>(passFrom), log.end()}),
-                "a header read twice in a pass");
-        firstPass = whole ? firstPass : log.size() - passFrom;
+        passFrom.push_back(log.size());
     }
-    if (firstPass <= memoBudget)
-        require(readsOnce({log.begin() + static_cast<std::ptrdiff_t>(runFrom), log.end()}),
-                "a header the memo holds read again");
+    require(image.headersRead() - before <= plainHeaders, "more headers read than the plain walks read");
+    const auto from = [&](std::size_t index) { return log.begin() + static_cast<std::ptrdiff_t>(passFrom[index]); };
+    for (std::size_t pass = 0; pass < 2; ++pass)
+        require(readsOnce({from(pass), from(pass + 1)}), "a header read twice in a pass");
+    if (passFrom[1] - passFrom[0] <= memoBudget)
+        require(readsOnce({from(0), log.end()}), "a header the memo holds read again");
 }
 
 void checkPlanned(D88Image& image, std::size_t memoBudget, ReferenceReader& reference,
                   const std::vector<TrackAsk>& asks, std::uint64_t plainHeaders)
 {
-    const std::uint64_t before = image.headersRead();
-    prepare(image, asks, memoBudget);
-    require(image.headersRead() - before <= plainHeaders, "more headers read than the plain walks read");
-
+    checkPasses(image, asks, memoBudget, plainHeaders);
     const std::uint64_t prepared = image.headersRead();
     for (const TrackAsk& ask : asks) {
         require(image.selectDisk(ask.disk), "select");

@@ -64,14 +64,14 @@ std::vector<int> tracksInOrder(int order)
     return tracks;
 }
 
-// Plans the searches for R 1..`lastR` on `tracks`, in that order, in one pass
-// or one pass per track.
-void prepare(D88Image& image, const std::vector<int>& tracks, int lastR, bool passPerTrack = false)
+// Plans the searches for C = H = `ch`, R 1..`lastR` on `tracks`, in that
+// order, in one pass or one pass per track.
+void prepare(D88Image& image, const std::vector<int>& tracks, int ch, int lastR, bool passPerTrack = false)
 {
     WalkPlan plan;
     for (const int track : tracks) {
         for (int r = 1; r <= lastR; ++r)
-            image.planSector(plan, SectorAddress{track, 0, 0, r, 3});
+            image.planSector(plan, SectorAddress{track, ch, ch, r, 3});
         if (passPerTrack) {
             image.prepare(plan, D88Image::LaterPasses::follow);
             plan = WalkPlan{};
@@ -96,7 +96,7 @@ TEST(WalkPassTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
             ASSERT_TRUE(image.open(path.string().c_str()));
             ASSERT_TRUE(image.selectDisk(0));
             // Order 3 is a pass per track: later passes meet what earlier ones read.
-            prepare(image, tracksInOrder(order % 3), 10, order == 3);
+            prepare(image, tracksInOrder(order % 3), 0, 10, order == 3);
             for (const int track : tracksInOrder(order % 3))
                 for (int r = 1; r <= 10; ++r) {
                     std::array<std::uint8_t, 16> got{}, want{};
@@ -119,11 +119,13 @@ TEST(WalkPassTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
 
 TEST(WalkPassTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
 {
-    // Every count is 65,535, so only the cap ends these walks. Track 1 starts
-    // 10 records after track 0: its walk reaches 10 records further.
+    // Every count but the two starts' is 1, which ends no walk past its first
+    // record, so only the cap ends these walks. Track 1 starts 10 records
+    // after track 0: its walk reaches 10 records further.
     Disk disk;
     auto& chain = disk.tracks[0];
-    chain.assign(65545, Record{9, 9, 9, 3, {1, 2, 3, 4}, 0xFFFF, {}});
+    chain.assign(65545, Record{9, 9, 9, 3, {1, 2, 3, 4}, 1, {}});
+    chain[0].sectorCount = chain[10].sectorCount = 0xFFFF;
     chain[65534].r = 1; // last of track 0's walk
     chain[65535].r = 2; // first past it
     chain[65544].r = 3; // last of track 1's walk
@@ -138,7 +140,7 @@ TEST(WalkPassTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
             ASSERT_TRUE(image.open(path.string().c_str()));
             ASSERT_TRUE(image.selectDisk(0));
             // Planned in either order, and plain for the tight reader's second track.
-            prepare(image, {firstTrack, limits.memoBudget == 1 ? firstTrack : 1 - firstTrack}, 3);
+            prepare(image, {firstTrack, limits.memoBudget == 1 ? firstTrack : 1 - firstTrack}, 9, 3);
             std::array<std::uint8_t, 4> data{};
             for (const int track : {firstTrack, 1 - firstTrack}) {
                 const std::int32_t beyondTrack0 = track == 0 ? 0 : 4;
