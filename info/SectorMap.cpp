@@ -19,7 +19,7 @@ constexpr std::int32_t maxListed = 64;
 } // namespace
 
 // One more than is shown, to tell whether more follow.
-const std::size_t SectorMap::listingCapacity = static_cast<std::size_t>((maxListed + 1) * idBytes);
+const std::size_t SectorMap::listingCapacity = (static_cast<std::size_t>(maxListed) + 1) * idBytes;
 
 std::string SectorMap::codeFor(const std::string& name)
 {
