@@ -8,7 +8,6 @@ void GroupIndex::add(std::uint32_t walk, const WalkTable& walks)
 {
     for (const WalkTable::Sought& sought : walks.sought(walk))
         seekers_[sought.identity].push_back(walk);
-    seekerCount_ += walks[walk].sought;
     const Level start = walks[walk].start;
     byStart_[start].push_back(walk);
     if (leastStart_ > greatestStart_)
@@ -24,14 +23,12 @@ std::vector<std::uint32_t> GroupIndex::takeSeekers(std::uint32_t identity)
     auto node = seekers_.extract(identity);
     if (node.empty())
         return {};
-    seekerCount_ -= node.mapped().size();
     return std::move(node.mapped());
 }
 
 void GroupIndex::clearSeekers()
 {
     seekers_.clear();
-    seekerCount_ = 0;
 }
 
 std::vector<std::uint32_t> GroupIndex::takeStartedAt(Level start)

@@ -16,7 +16,6 @@ class GroupIndex {
 public:
     // Takes in `walk`'s identities sought, its start and its listing.
     void add(std::uint32_t walk, const WalkTable& walks);
-    std::size_t size() const { return seekerCount_; }
 
     // The walks that seek `identity`, out of the index: the first record with
     // it is what each of them finds.
@@ -29,7 +28,6 @@ public:
 
 private:
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> seekers_;
-    std::size_t seekerCount_ = 0;
     std::unordered_map<Level, std::vector<std::uint32_t>> byStart_;
     Level leastStart_ = 0; // no walk started outside [least, greatest]
     Level greatestStart_ = -1;

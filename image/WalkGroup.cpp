@@ -23,7 +23,8 @@ WalkGroup::WalkGroup(std::uint32_t walk, const WalkTable& walks, std::size_t ind
     for (const WalkTable::Sought& sought : walks.sought(walk))
         soughtMask_ |= maskBit(sought.identity);
     live_ = walks[walk].goesOn() ? 1 : 0;
-    if (indexFrom <= 1)
+    weight_ = 1 + walks[walk].sought;
+    if (weight_ >= indexFrom)
         index(walks);
 }
 
@@ -48,12 +49,13 @@ void WalkGroup::absorb(WalkGroup& other, WalkTable& walks, std::size_t indexFrom
             continue;
         walks[walk].start += shift;
         members_.push_back(walk);
+        weight_ += 1 + walks[walk].sought;
         if (index_)
             index_->add(walk, walks);
     }
     soughtMask_ |= other.soughtMask_;
     live_ += other.live_;
-    if (!index_ && members_.size() >= indexFrom)
+    if (!index_ && weight_ >= indexFrom)
         index(walks);
     other = WalkGroup{};
 }

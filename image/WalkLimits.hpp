@@ -15,8 +15,9 @@ struct WalkLimits {
     // Record headers a pass keeps for the later passes of the same image
     // (16 bytes each): within it, no header is read from the file twice.
     std::size_t memoBudget = std::size_t{1} << 19;
-    // A group of this many walks looks them up by what each record ends or
-    // finds instead of checking every one of them (WalkGroup).
+    // A group whose walks and identities sought number this many looks its
+    // walks up by what each record ends or finds instead of checking every
+    // one of them (WalkGroup).
     std::size_t indexFrom = 16;
     // Bytes of the data of found sectors kept in memory after a pass (SectorStore).
     std::size_t sectorBudget = std::size_t{2} << 20;

@@ -28,7 +28,7 @@ void answerWalks(const WalkPlan& plan, const WalkLimits& limits, HeaderReader& r
         while (!cursors.empty() && cursors.top().position == position) {
             std::uint32_t other = cursors.top().group;
             cursors.pop();
-            if (groups[other].size() > groups[group].size())
+            if (groups[other].weight() > groups[group].weight())
                 std::swap(group, other);
             groups[group].absorb(groups[other], walks, limits.indexFrom);
         }
