@@ -170,29 +170,9 @@ fs::path readingShape(benchmark::State& state)
     return image;
 }
 
-void runReading(benchmark::State& state)
-{
-    const fs::path image = readingShape(state);
-    static std::vector<std::uint8_t> cutBuffer(cutBufferSize);
-    for (auto _ : state) {
-        D88Image reader;
-        if (!reader.open(image.c_str()))
-            state.SkipWithError("cannot open the image");
-        const auto kinds = identifyDisks(reader, cutBuffer, 0, reader.diskCount());
-        prepareCatalogues(reader, kinds);
-        for (std::int32_t disk = 0; disk < reader.diskCount(); ++disk) {
-            if (!reader.selectDisk(disk))
-                continue;
-            reader.setSectorRange(setFirstSector, setLastSector);
-            for (const CatalogueFile& file : catalogueFor(kinds[static_cast<std::size_t>(disk)]))
-                benchmark::DoNotOptimize(readCatalogueFile(reader, file, cutBuffer));
-        }
-        state.counters["headers read"] = static_cast<double>(reader.headersRead());
-    }
-}
-
-// d88info --map --as B's report of the same images, into nothing.
-void infoReading(benchmark::State& state)
+// Opens the shape's image afresh for every run of `read`, and counts the
+// headers it reads.
+template <class Read> void timeReading(benchmark::State& state, Read read)
 {
     const fs::path image = readingShape(state);
     static std::vector<std::uint8_t> buffer(cutBufferSize);
@@ -200,10 +180,33 @@ void infoReading(benchmark::State& state)
         D88Image reader;
         if (!reader.open(image.c_str()))
             state.SkipWithError("cannot open the image");
-        std::ostringstream report;
-        info::reportImage(reader, info::Options{image.string(), true, DiskKind::diskB}, buffer, report);
+        read(reader, image, buffer);
         state.counters["headers read"] = static_cast<double>(reader.headersRead());
     }
+}
+
+void runReading(benchmark::State& state)
+{
+    timeReading(state, [](D88Image& reader, const fs::path&, std::span<std::uint8_t> buffer) {
+        const auto kinds = identifyDisks(reader, buffer, 0, reader.diskCount());
+        prepareCatalogues(reader, kinds);
+        for (std::int32_t disk = 0; disk < reader.diskCount(); ++disk) {
+            if (!reader.selectDisk(disk))
+                continue;
+            reader.setSectorRange(setFirstSector, setLastSector);
+            for (const CatalogueFile& file : catalogueFor(kinds[static_cast<std::size_t>(disk)]))
+                benchmark::DoNotOptimize(readCatalogueFile(reader, file, buffer));
+        }
+    });
+}
+
+// d88info --map --as B's report of the same images, into nothing.
+void infoReading(benchmark::State& state)
+{
+    timeReading(state, [](D88Image& reader, const fs::path& image, std::span<std::uint8_t> buffer) {
+        std::ostringstream report;
+        info::reportImage(reader, info::Options{image.string(), true, DiskKind::diskB}, buffer, report);
+    });
 }
 
 // Prints the ratios the targets are stated in, after the usual table.
