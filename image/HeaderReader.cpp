@@ -43,7 +43,7 @@ bool HeaderReader::readInPass(std::uint64_t position, SectorHeader& header)
 
 void HeaderReader::endPass()
 {
-    memo_.keep(fresh_, freshUnreadable_);
+    memo_.keep(std::move(fresh_), std::move(freshUnreadable_));
     fresh_ = {};
     freshUnreadable_ = {};
 }

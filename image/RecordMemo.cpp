@@ -29,12 +29,16 @@ RecordMemo::Known RecordMemo::find(std::uint64_t position, SectorHeader& header)
     return Known::no;
 }
 
-void RecordMemo::keep(const std::vector<Entry>& records, const std::vector<std::uint64_t>& unreadable)
+void RecordMemo::keep(std::vector<Entry> records, std::vector<std::uint64_t> unreadable)
 {
-    const auto merge = [this](auto& into, const auto& from, auto less) {
-        const std::size_t taken = std::min(room(), from.size());
+    const auto merge = [this](auto& into, auto& from, auto less) {
+        from.resize(std::min(room(), from.size()));
+        if (into.empty()) { // the first pass's: taken over, not copied
+            into = std::move(from);
+            return;
+        }
         const auto middle = static_cast<std::ptrdiff_t>(into.size());
-        into.insert(into.end(), from.begin(), from.begin() + static_cast<std::ptrdiff_t>(taken));
+        into.insert(into.end(), from.begin(), from.end());
         std::inplace_merge(into.begin(), into.begin() + middle, into.end(), less);
     };
     merge(records_, records, [](const Entry& a, const Entry& b) { return a.position < b.position; });

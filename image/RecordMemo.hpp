@@ -28,7 +28,7 @@ public:
     Known find(std::uint64_t position, SectorHeader& header);
     // Headers a pass read, in position order, and positions where none could
     // be read; kept while the budget lasts, the first positions first.
-    void keep(const std::vector<Entry>& records, const std::vector<std::uint64_t>& unreadable);
+    void keep(std::vector<Entry> records, std::vector<std::uint64_t> unreadable);
     // Entries the budget still takes.
     std::size_t room() const { return budget_ - std::min(budget_, records_.size() + unreadable_.size()); }
     void clear();
