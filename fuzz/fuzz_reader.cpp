@@ -2,9 +2,11 @@
 // every track, list tracks and read extents, comparing each answer with the
 // plain in-memory reading. One reader walks plainly; two more answer a plan
 // of searches and listings over the visited disks in two passes, one with
-// the real limits and one whose memo holds two records, and may read no
-// more headers than the plan's plain walks would, nor one header twice in a
-// pass (nor in the run, while the memo holds the first pass's).
+// the real limits and one with every mechanism on from the start (a memo of
+// two records, groups indexed from their first walk, room for one sector's
+// data), and may read no more headers than the plan's plain walks would,
+// nor one header twice in a pass (nor in the run, while the memo holds the
+// first pass's).
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -225,7 +227,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     D88Image plain;
     constexpr std::size_t tightBudget = 2;
     D88Image image(WalkLimits{.logReads = true});
-    D88Image tight(WalkLimits{.memoBudget = tightBudget, .indexFrom = 1, .logReads = true});
+    D88Image tight(WalkLimits{.memoBudget = tightBudget, .indexFrom = 1, .sectorBudget = 1500, .logReads = true});
     require(plain.open(path) && image.open(path) && tight.open(path), "open");
     ReferenceReader reference({data, size});
     require(static_cast<std::size_t>(plain.diskCount()) == reference.diskCount(), "disk count");

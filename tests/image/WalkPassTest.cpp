@@ -21,10 +21,15 @@ constexpr std::uint32_t firstRecord = 0x2B0;
 constexpr int chainTracks = 40;
 constexpr std::array<std::uint32_t, 3> branchesAt{5, 20, 33};
 
-// Memo budgets that the walks here fill at once, besides the real one,
-// and groups looked up from their first walk on or checked walk by walk.
-const std::vector<std::pair<std::size_t, std::size_t>> limitsTried{
-    {WalkLimits{}.memoBudget, 1}, {WalkLimits{}.memoBudget, 1000}, {1, 1}, {2, 2}, {30, 1000}};
+// Memo and sector budgets that the walks here fill at once, besides the real
+// ones, and groups looked up from their first walk on or checked walk by walk.
+const std::vector<WalkLimits> limitsTried{
+    {.indexFrom = 1, .logReads = true},
+    {.indexFrom = 1000, .logReads = true},
+    {.memoBudget = 1, .indexFrom = 1, .sectorBudget = 50, .logReads = true},
+    {.memoBudget = 2, .indexFrom = 2, .sectorBudget = 0, .logReads = true},
+    {.memoBudget = 30, .indexFrom = 1000, .sectorBudget = 100, .logReads = true},
+};
 
 // Track 0 is a chain of 60 records that tracks 1 to 40 start inside, at
 // places that lead into one another from before, after and the middle. The
@@ -89,8 +94,7 @@ TEST(WalkPassTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
     fuzz::ReferenceReader reference(bytes);
     reference.select(0);
 
-    for (const auto& [budget, indexFrom] : limitsTried) {
-        const WalkLimits limits{.memoBudget = budget, .indexFrom = indexFrom, .logReads = true};
+    for (const WalkLimits& limits : limitsTried) {
         for (int order = 0; order < 4; ++order) {
             D88Image image(limits);
             ASSERT_TRUE(image.open(path.string().c_str()));
@@ -107,7 +111,7 @@ TEST(WalkPassTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
                 }
             // Past its budget the memo lets later passes read again what earlier ones did.
             const auto& reads = image.passReads();
-            if (order < 3 || budget == WalkLimits{}.memoBudget) {
+            if (order < 3 || limits.memoBudget == WalkLimits{}.memoBudget) {
                 EXPECT_EQ(std::set(reads.begin(), reads.end()).size(), reads.size()) << "order " << order;
             }
             if (limits.memoBudget == WalkLimits{}.memoBudget) {
