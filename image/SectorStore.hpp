@@ -10,10 +10,11 @@
 
 namespace d88 {
 
-// The data of the sectors a pass found, read right after it in file order,
-// so that the reads the programs then make in their own order copy from
-// memory and the file is read in a few long stretches. Holds at most
-// `budget` bytes; a sector past it is read from the file when asked for.
+// The data of the sectors a pass finds, read while the pass stands on their
+// records, in file order, so that the reads the programs then make in their
+// own order copy from memory and the file is read in a few long stretches.
+// Holds at most `budget` bytes; a sector past it is read from the file when
+// asked for.
 class SectorStore {
 public:
     explicit SectorStore(std::size_t budget) : budget_(budget) { }

@@ -1,5 +1,7 @@
 #include "ReadPlan.hpp"
 
+#include <algorithm>
+
 #include "Catalogue.hpp"
 #include "D88Image.hpp"
 
