@@ -1,5 +1,6 @@
 #include "CraftedImages.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <fstream>
@@ -39,9 +40,9 @@ public:
     std::uint64_t position() const { return position_; }
 
     void record(std::uint8_t c, std::uint8_t h, std::uint8_t r, std::uint16_t length,
-                const std::vector<std::uint8_t>& data = {})
+                const std::vector<std::uint8_t>& data = {}, std::uint16_t count = endlessCount)
     {
-        recordHeader(c, h, r, length);
+        recordHeader(c, h, r, length, count);
         write(data);
         if (length > data.size() && !sparse_) {
             write(std::vector<std::uint8_t>(length - data.size(), 0));
@@ -52,15 +53,33 @@ public:
     }
 
     // A record header alone: its data is whatever the file holds next.
-    void recordHeader(std::uint8_t c, std::uint8_t h, std::uint8_t r, std::uint16_t length)
+    void recordHeader(std::uint8_t c, std::uint8_t h, std::uint8_t r, std::uint16_t length,
+                      std::uint16_t count = endlessCount)
     {
         std::vector<std::uint8_t> bytes(16, 0);
         bytes[0] = c;
         bytes[1] = h;
         bytes[2] = r;
         bytes[3] = 3;
-        put16(bytes, 4, endlessCount);
+        put16(bytes, 4, count);
         put16(bytes, 14, length);
+        write(bytes);
+    }
+
+    // Goes on writing at `position`, leaving a hole (or keeping what is there).
+    void moveTo(std::uint64_t position)
+    {
+        position_ = position;
+        file_.seekp(static_cast<std::streamoff>(position_));
+    }
+
+    // A disk header; track t's entry is entries[t], 0 for none.
+    void header(const std::array<std::uint8_t, 16>& name, std::uint32_t diskSize,
+                const std::array<std::uint32_t, trackEntries>& entries)
+    {
+        auto bytes = headerBytes(name, diskSize, 0, 0);
+        for (int track = 0; track < trackEntries; ++track)
+            put32(bytes, 0x20 + 4 * static_cast<std::size_t>(track), entries[static_cast<std::size_t>(track)]);
         write(bytes);
     }
 
@@ -121,23 +140,38 @@ private:
     std::uint64_t position_ = 0;
 };
 
-// The records Disk B's identifying read and catalogue need: tracks 1 to 68 but 39.
-void neededSectorsOfDiskB(ImageWriter& out, std::uint16_t length)
+// The tracks Disk B's identifying read and catalogue need: 1 to 68 but 39.
+std::vector<int> neededTracks()
 {
+    std::vector<int> tracks;
     for (int track = 1; track <= 68; ++track)
         if (track != 39)
-            for (int r = 1; r <= build::setSectorsPerTrack; ++r) {
-                auto data = build::stampedSector('B', track, r);
-                if (track == 1 && r == 1) {
-                    data[0] = 0xFF; // Disk B's signature
-                    data[1] = 0x08;
-                }
-                out.record(static_cast<std::uint8_t>(track >> 1), static_cast<std::uint8_t>(track & 1),
-                           static_cast<std::uint8_t>(r), length, data);
-            }
+            tracks.push_back(track);
+    return tracks;
+}
+
+// Disk B's sector R of `track`, with the signature in track 1's R 1.
+void sectorOfDiskB(ImageWriter& out, int track, int r, std::uint16_t length, std::uint16_t count = endlessCount)
+{
+    auto data = build::stampedSector('B', track, r);
+    if (track == 1 && r == 1) {
+        data[0] = 0xFF; // Disk B's signature
+        data[1] = 0x08;
+    }
+    out.record(static_cast<std::uint8_t>(track >> 1), static_cast<std::uint8_t>(track & 1),
+               static_cast<std::uint8_t>(r), length, data, count);
+}
+
+// The records Disk B's identifying read and catalogue need, one after another.
+void neededSectorsOfDiskB(ImageWriter& out, std::uint16_t length)
+{
+    for (const int track : neededTracks())
+        for (int r = 1; r <= build::setSectorsPerTrack; ++r)
+            sectorOfDiskB(out, track, r, length);
 }
 
 constexpr int neededSectors = 67 * build::setSectorsPerTrack;
+constexpr std::uint32_t setRecord = 16 + build::setSectorSize;
 
 } // namespace
 
@@ -213,10 +247,7 @@ bool writeDistinctWalks(const std::filesystem::path& path, const DistinctWalks& 
 
 bool writeInterleavedChains(const std::filesystem::path& path)
 {
-    std::vector<int> tracks; // one chain each, in the order of their records in a row
-    for (int track = 1; track <= 68; ++track)
-        if (track != 39)
-            tracks.push_back(track);
+    const std::vector<int> tracks = neededTracks(); // one chain each, in the order of their records in a row
     const auto chains = static_cast<std::uint32_t>(tracks.size());
     const std::uint32_t row = chains * 16;
     constexpr int disks = 64;
@@ -249,6 +280,122 @@ bool writeInterleavedChains(const std::filesystem::path& path)
                 out.recordHeader(0xFF, chain == 1 ? 0x08 : 0xFF, 0xFF, length); // FF 08: Disk B's signature
         }
     }
+    return out.finish();
+}
+
+bool writeShortTracksLongTails(const std::filesystem::path& path)
+{
+    // Rows of 8,208 bytes: first a record of each tail, whose data leaps to
+    // the tail's record in the next row, then room for one track of a disk,
+    // or for a disk's header with its one-record tracks.
+    constexpr int tails = 67;
+    constexpr std::uint64_t row = 8208;
+    constexpr std::uint64_t tailRecords = tails * 16;
+    constexpr int disks = 64;
+    constexpr int rowsPerDisk = 68;
+    constexpr int tailLength = 65530; // rows past the last disk
+    constexpr int oneRecordTracks = trackEntries - 67;
+    // Disk 0's header and one-record tracks stand before the first row.
+    constexpr std::uint64_t firstRow = headerSize + oneRecordTracks * 16;
+    const auto rowAt = [](std::int64_t index) { return firstRow + static_cast<std::uint64_t>(index) * row; };
+    // Disk k > 0 stands in the row before its tracks' rows, 68 k to 68 k + 66.
+    const auto diskAt = [&](int disk) { return disk == 0 ? 0 : rowAt(disk * rowsPerDisk - 1) + tailRecords; };
+    const std::vector<int> needed = neededTracks();
+    const int rows = disks * rowsPerDisk - 1 + tailLength;
+
+    ImageWriter out(path);
+    for (int index = -1; index < rows; ++index) {
+        if (index >= 0) {
+            out.moveTo(rowAt(index));
+            for (int tail = 0; tail < tails; ++tail)
+                out.recordHeader(0xFF, 0xFF, 0xFF, static_cast<std::uint16_t>(row - 16));
+        }
+        const int disk = (index + 1) / rowsPerDisk;
+        const int slot = (index + 1) % rowsPerDisk;
+        if (disk >= disks)
+            continue;
+        const std::uint64_t next = rowAt(index + 1); // where the tails' records of the next row stand
+        if (slot > 0) {
+            // Track `slot - 1` of the needed ones: its five sectors say the
+            // track has five, and the fifth leads into a tail.
+            const int track = needed[static_cast<std::size_t>(slot - 1)];
+            for (int r = 1; r <= build::setSectorsPerTrack; ++r) {
+                const std::uint64_t leap = next + 16 * static_cast<std::uint64_t>(slot - 1) - out.position() - 16;
+                const auto length = static_cast<std::uint16_t>(r < build::setSectorsPerTrack ? 1024 : leap);
+                sectorOfDiskB(out, track, r, length, build::setSectorsPerTrack);
+            }
+            continue;
+        }
+        std::array<std::uint32_t, trackEntries> entries{};
+        std::size_t oneRecord = 0;
+        for (int track = 0; track < trackEntries; ++track) {
+            const auto at = std::find(needed.begin(), needed.end(), track);
+            const std::uint64_t start = at != needed.end()
+                ? rowAt(disk * rowsPerDisk + (at - needed.begin())) + tailRecords
+                : diskAt(disk) + headerSize + 16 * oneRecord++;
+            entries[static_cast<std::size_t>(track)] = static_cast<std::uint32_t>(start - diskAt(disk));
+        }
+        const auto size = disk == disks - 1 ? 0xFFFFFFFF : static_cast<std::uint32_t>(diskAt(disk + 1) - diskAt(disk));
+        out.header({'T', 'A', 'I', 'L', 'S'}, size, entries);
+        for (int i = 0; i < oneRecordTracks; ++i) {
+            const std::uint64_t tail = next + 16 * static_cast<std::uint64_t>(i % tails);
+            out.recordHeader(0xFE, 0xFE, 0xFE, static_cast<std::uint16_t>(tail - out.position() - 16), 1);
+        }
+    }
+    out.moveTo(rowAt(rows));
+    return out.finish();
+}
+
+bool writeSpine(const std::filesystem::path& path)
+{
+    constexpr std::uint16_t rib = 32; // spine records stand 48 bytes apart
+    constexpr int blockEvery = 62500; // spine records between blocks of Disk B's sectors
+    constexpr int blocks = 7;         // what disk 0's walks find
+    constexpr int startStep = 6250;   // needed track i of disk 0 starts at spine record i * startStep
+    constexpr int otherStep = 4500;   // and the other tracks every 4,500 records
+    constexpr int beforeDisks = 500;  // spine records after the last block
+    constexpr int disks = 64;
+    constexpr std::uint32_t stubs = headerSize + trackEntries * 16;
+    const std::vector<int> needed = neededTracks();
+
+    ImageWriter out(path, false);
+    std::array<std::uint32_t, trackEntries> entries{};
+    out.moveTo(headerSize); // disk 0's header is written last, when its tracks' places are known
+    int other = 0;
+    for (int n = 0; n < blockEvery * blocks + beforeDisks; ++n) {
+        if (n > 0 && n % blockEvery == 0)
+            neededSectorsOfDiskB(out, build::setSectorSize);
+        if (n % startStep == 0 && n / startStep < static_cast<int>(needed.size()))
+            entries[static_cast<std::size_t>(needed[static_cast<std::size_t>(n / startStep)])] =
+                static_cast<std::uint32_t>(out.position());
+        if (n % otherStep == 17) {
+            while (std::find(needed.begin(), needed.end(), other) != needed.end())
+                ++other;
+            if (other < trackEntries)
+                entries[static_cast<std::size_t>(other++)] = static_cast<std::uint32_t>(out.position());
+        }
+        out.record(0xFF, 0xFF, 0xFF, rib);
+    }
+    // Disks 1 to 63, each in the data of a spine record: its header, then a
+    // one-record stub for every track that leads to the next spine record.
+    const std::uint64_t firstDisk = out.position() + 16;
+    for (int disk = 1; disk < disks; ++disk) {
+        const std::uint64_t at = out.position();
+        out.recordHeader(0xFF, 0xFF, 0xFF, static_cast<std::uint16_t>(stubs));
+        std::array<std::uint32_t, trackEntries> stubEntries{};
+        for (int track = 0; track < trackEntries; ++track)
+            stubEntries[static_cast<std::size_t>(track)] = headerSize + 16 * static_cast<std::uint32_t>(track);
+        out.header({'S', 'P', 'I', 'N', 'E'}, disk == disks - 1 ? 0xFFFFFFFF : 16 + stubs, stubEntries);
+        for (int track = 0; track < trackEntries; ++track)
+            out.recordHeader(0xFE, 0xFE, 0xFE, static_cast<std::uint16_t>(at + 16 + stubs - out.position() - 16));
+    }
+    neededSectorsOfDiskB(out, build::setSectorSize);
+    for (int i = 0; i < 16; ++i)
+        out.record(0xFF, 0xFF, 0xFF, rib);
+    const std::uint64_t end = out.position();
+    out.moveTo(0);
+    out.header({'S', 'P', 'I', 'N', 'E'}, static_cast<std::uint32_t>(firstDisk), entries);
+    out.moveTo(end);
     return out.finish();
 }
 

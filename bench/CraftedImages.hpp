@@ -35,4 +35,20 @@ bool writeDistinctWalks(const std::filesystem::path& path, const DistinctWalks& 
 // the next disk's walks come back to nearly all of them.
 bool writeInterleavedChains(const std::filesystem::path& path);
 
+// Where a reader reads on past a walk's own stop: 64 Disk B's whose needed
+// tracks hold just their five sectors, counted 5, the fifth leading into
+// one of 67 "tail" chains of 65,535-counted records that run for 65,530
+// records and more, interleaved one record each in rows of 8,208 bytes
+// (sparse). The other 97 tracks of every disk are one record, counted 1,
+// that leads into a tail too.
+bool writeShortTracksLongTails(const std::filesystem::path& path);
+
+// Many starts, each only a record before it joins what others walk: one
+// "spine" chain of records 48 bytes apart with a block of Disk B's sectors
+// every 62,500 of them; disk 0's tracks start along its first 437,500
+// records, so its walks read most of them. Disks 1 to 63 lie in the data of
+// spine records near the end, every one of their tracks a one-record stub
+// there that leads to the next spine record, and a last block follows.
+bool writeSpine(const std::filesystem::path& path);
+
 } // namespace d88::bench

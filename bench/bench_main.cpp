@@ -17,8 +17,11 @@
 #include "D88Builder.hpp"
 #include "D88Image.hpp"
 #include "Entry.hpp"
+#include "FileRead.hpp"
 #include "Floor.hpp"
 #include "FolderSink.hpp"
+#include "ReadPlan.hpp"
+#include "Report.hpp"
 
 namespace fs = std::filesystem;
 using namespace d88;
@@ -132,32 +135,78 @@ void lookup(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
-// Every track of every disk starts at a record of its own in one chain: the
-// reader's part of a run (each disk's Disk B catalogue read as d88cut reads
-// it) on a dense, a spread and a sparse chain.
-void distinctWalks(benchmark::State& state)
+// The reading of a whole run as d88cut makes it (every disk identified, then
+// each set disk's catalogue read), without writing, on the normal image and
+// the crafted ones: the distinct starts in one chain (records 16 / 1,040
+// bytes apart; one disk, 8,208 apart, sparse), the interleaved chains, the
+// short tracks with long tails and the spine. "headers read" counts the
+// record headers read.
+const std::pair<const char*, bool (*)(const fs::path&)> readingShapes[] = {
+    {"normal", [](const fs::path& path) { return build::save(path, bench::normalImage()); }},
+    {"distinct-16",
+     [](const fs::path& path) {
+         return bench::writeDistinctWalks(path, {64, 0, true});
+     }},
+    {"distinct-1k",
+     [](const fs::path& path) {
+         return bench::writeDistinctWalks(path, {64, 1024, false});
+     }},
+    {"distinct-8k",
+     [](const fs::path& path) {
+         return bench::writeDistinctWalks(path, {1, 8192, true});
+     }},
+    {"interleaved", bench::writeInterleavedChains},
+    {"tails", bench::writeShortTracksLongTails},
+    {"spine", bench::writeSpine},
+};
+
+fs::path readingShape(benchmark::State& state)
 {
-    static const bench::DistinctWalks shapes[] = {{64, 0, true}, {64, 1024, false}, {1, 8192, true}};
-    const auto& shape = shapes[state.range(0)];
-    const fs::path image = workspace().root / ("distinct-" + std::to_string(state.range(0)) + ".d88");
-    if (!fs::exists(image) && !bench::writeDistinctWalks(image, shape))
+    const auto& [name, write] = readingShapes[state.range(0)];
+    const fs::path image = workspace().root / (std::string(name) + ".d88");
+    if (!fs::exists(image) && !write(image))
         state.SkipWithError("cannot write the image");
-    static std::vector<std::uint8_t> cutBuffer(cutBufferSize);
+    state.SetLabel(name);
+    return image;
+}
+
+// Opens the shape's image afresh for every run of `read`, and counts the
+// headers it reads.
+template <class Read> void timeReading(benchmark::State& state, Read read)
+{
+    const fs::path image = readingShape(state);
+    static std::vector<std::uint8_t> buffer(cutBufferSize);
     for (auto _ : state) {
         D88Image reader;
         if (!reader.open(image.c_str()))
             state.SkipWithError("cannot open the image");
+        read(reader, image, buffer);
+        state.counters["headers read"] = static_cast<double>(reader.headersRead());
+    }
+}
+
+void runReading(benchmark::State& state)
+{
+    timeReading(state, [](D88Image& reader, const fs::path&, std::span<std::uint8_t> buffer) {
+        const auto kinds = identifyDisks(reader, buffer, 0, reader.diskCount());
+        prepareCatalogues(reader, kinds);
         for (std::int32_t disk = 0; disk < reader.diskCount(); ++disk) {
             if (!reader.selectDisk(disk))
                 continue;
             reader.setSectorRange(setFirstSector, setLastSector);
-            for (const CatalogueFile& file : catalogueFor(DiskKind::diskB)) {
-                const auto wanted = static_cast<std::size_t>(file.skip + file.length);
-                benchmark::DoNotOptimize(reader.readExtent(file.start, std::span(cutBuffer).first(wanted)));
-            }
+            for (const CatalogueFile& file : catalogueFor(kinds[static_cast<std::size_t>(disk)]))
+                benchmark::DoNotOptimize(readCatalogueFile(reader, file, buffer));
         }
-        state.counters["headers read"] = static_cast<double>(reader.headersRead());
-    }
+    });
+}
+
+// d88info --map --as B's report of the same images, into nothing.
+void infoReading(benchmark::State& state)
+{
+    timeReading(state, [](D88Image& reader, const fs::path& image, std::span<std::uint8_t> buffer) {
+        std::ostringstream report;
+        info::reportImage(reader, info::Options{image.string(), true, DiskKind::diskB}, buffer, report);
+    });
 }
 
 // Prints the ratios the targets are stated in, after the usual table.
@@ -208,7 +257,8 @@ BENCHMARK_TEMPLATE(wholeJob, FolderSink)->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 BENCHMARK_TEMPLATE(wholeJob, InPlaceSink)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(floorJob)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(lookup)->Arg(5)->Arg(65535)->UseRealTime();
-BENCHMARK(distinctWalks)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(runReading)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(infoReading)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {

@@ -13,9 +13,10 @@ trap 'rm -rf "$work"' EXIT
 build-bench/bench/make-bench-images "$work"
 mkdir "$work/out"
 bin=$PWD/build-bench
-printf '%-22s %-8s %8s %10s\n' image program seconds "peak KiB"
+printf '%-24s %-8s %8s %10s\n' image program seconds "peak KiB"
 for image in normal chain-1k chain-64k-sparse 64-disks-65000 64-disks-4m distinct-walks distinct-walks-1k \
-    distinct-walks-8k-sparse one-disk-8k-sparse one-disk-64k-sparse; do
+    distinct-walks-8k-sparse one-disk-8k-sparse one-disk-64k-sparse interleaved-chains short-tracks-long-tails \
+    spine; do
     # Read once first, so the figures are the programs' and not the disk's.
     cat "$work/$image.d88" >/dev/null
     for program in d88cut d88info; do
@@ -26,6 +27,6 @@ for image in normal chain-1k chain-64k-sparse 64-disks-65000 64-disks-4m distinc
         fi
         figures=$(cd "$work/out" && /usr/bin/time -f '%e %M' "$path" "${args[@]}" 2>&1 >/dev/null | tail -n 1)
         read -r seconds kib <<<"$figures"
-        printf '%-22s %-8s %8s %10s\n' "$image" "$program" "$seconds" "$kib"
+        printf '%-24s %-8s %8s %10s\n' "$image" "$program" "$seconds" "$kib"
     done
 done

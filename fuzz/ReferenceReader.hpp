@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -41,6 +42,7 @@ public:
         if (capacity < 0 || !trackStart(track, at))
             return 0;
         for (std::uint64_t i = 0; i < maxWalk; ++i) {
+            ++headersRead_;
             if (!has(at, 16))
                 return 0;
             const std::uint32_t count = u16(at + 4);
@@ -67,8 +69,10 @@ public:
         std::uint64_t at = 0;
         if (!trackStart(track, at))
             return ids;
-        for (std::uint64_t i = 0; i < maxWalk && static_cast<std::int64_t>(ids.size()) + 4 <= capacity && has(at, 16);
-             ++i) {
+        for (std::uint64_t i = 0; i < maxWalk && static_cast<std::int64_t>(ids.size()) + 4 <= capacity; ++i) {
+            ++headersRead_;
+            if (!has(at, 16))
+                break;
             ids.insert(ids.end(), file_.begin() + static_cast<std::ptrdiff_t>(at),
                        file_.begin() + static_cast<std::ptrdiff_t>(at + 4));
             const std::uint32_t count = u16(at + 4);
@@ -78,6 +82,22 @@ public:
         }
         return ids;
     }
+
+    // Where track `track` of the selected disk starts; nullopt when it is absent.
+    std::optional<std::uint64_t> trackOffset(int track) const
+    {
+        std::uint64_t at = 0;
+        return trackStart(track, at) ? std::optional(at) : std::nullopt;
+    }
+    // The sector count of the track's first record; nullopt where it cannot be read.
+    std::optional<std::uint32_t> firstCount(int track) const
+    {
+        std::uint64_t at = 0;
+        return trackStart(track, at) && has(at, 16) ? std::optional(u16(at + 4)) : std::nullopt;
+    }
+    // Headers the plain walks have tried to read, the one that ends a walk
+    // where the file does not hold it included.
+    std::uint64_t headersRead() const { return headersRead_; }
 
 private:
     static constexpr std::uint64_t maxWalk = 65535; // the most records one track can count
@@ -100,6 +120,7 @@ private:
     std::vector<std::uint64_t> offsets_;
     std::uint64_t disk_ = 0;
     std::uint32_t size_ = 0;
+    mutable std::uint64_t headersRead_ = 0;
 };
 
 } // namespace d88::fuzz

@@ -1,10 +1,17 @@
 // The reader against any bytes: index, select every disk, look sectors up on
 // every track, list tracks and read extents, comparing each answer with the
-// plain in-memory reading. A second reader with a tiny index visits the
-// tracks in the opposite order, so walks merge from the other side, blocks
-// are ordered and the index starts afresh inside small inputs.
+// plain in-memory reading. One reader walks plainly; two more answer a plan
+// of searches and listings over the visited disks in two passes, one with
+// the real limits and one with every mechanism on from the start (a memo of
+// two records, groups indexed from their first walk, room for one sector's
+// data), and may read no more headers than the plan's plain walks would,
+// nor one header twice in a pass (nor in the run, while the memo holds the
+// first pass's).
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <map>
+#include <set>
 #include <vector>
 
 #include "D88Image.hpp"
@@ -18,6 +25,7 @@ namespace {
 
 constexpr std::int32_t disksVisited = 3; // bounds the work on a 64-disk chain
 constexpr std::int32_t largeCapacity = 65536;
+constexpr std::int32_t wholeTrack = 4 * 65535; // bytes that list any track whole
 
 void checkSector(D88Image& image, const ReferenceReader& reference, int track, int c, int h, int r, int n,
                  std::int32_t capacity)
@@ -28,6 +36,15 @@ void checkSector(D88Image& image, const ReferenceReader& reference, int track, i
     const std::int32_t expected = reference.readSector(track, c, h, r, n, want.data(), capacity);
     require(count == expected, "readSector count");
     require(std::equal(got.begin(), got.begin() + count, want.begin()), "readSector bytes");
+}
+
+void checkListing(D88Image& image, const ReferenceReader& reference, int track, std::int32_t capacity)
+{
+    static std::vector<std::uint8_t> ids(wholeTrack);
+    const std::int32_t listed = image.listSectorIds(track, std::span(ids).first(static_cast<std::size_t>(capacity)));
+    const auto expected = reference.listSectorIds(track, capacity);
+    require(listed == static_cast<std::int32_t>(expected.size()), "list count");
+    require(std::equal(expected.begin(), expected.end(), ids.begin()), "list bytes");
 }
 
 // A run of sectors as the extent reading defines it, from the reference's sectors.
@@ -54,15 +71,13 @@ std::vector<std::uint8_t> referenceExtent(const ReferenceReader& reference, int 
     return out;
 }
 
-void checkTracks(D88Image& image, const ReferenceReader& reference, bool reversed)
+// Plain walks: every track listed, and the identities it holds looked up.
+void checkTracks(D88Image& image, const ReferenceReader& reference)
 {
     std::vector<std::uint8_t> ids(1024);
-    for (int step = -1; step <= D88Image::trackCount; ++step) {
-        const int track = reversed ? D88Image::trackCount - 1 - step : step;
+    for (int track = -1; track <= D88Image::trackCount; ++track) {
         const std::int32_t listed = image.listSectorIds(track, ids);
-        const auto expected = reference.listSectorIds(track, static_cast<std::int32_t>(ids.size()));
-        require(listed == static_cast<std::int32_t>(expected.size()), "list count");
-        require(std::equal(expected.begin(), expected.end(), ids.begin()), "list bytes");
+        checkListing(image, reference, track, static_cast<std::int32_t>(ids.size()));
         // The identities the track really holds, early, middle and last, plus ones never there.
         for (const std::int32_t at : {0, 4, 8, 12, listed / 8 * 4, listed - 4})
             if (at >= 0 && at + 4 <= listed)
@@ -90,31 +105,152 @@ void checkExtents(D88Image& image, const ReferenceReader& reference)
     }
 }
 
+// What the plan asks of one track: identities it holds early, in the middle
+// and last, ones it may not hold, and a listing.
+struct TrackAsk {
+    std::int32_t disk;
+    std::int32_t track;
+    std::vector<std::array<int, 4>> identities;
+    std::int32_t listCapacity;
+};
+
+std::vector<TrackAsk> askTracks(ReferenceReader& reference, std::int32_t disks)
+{
+    std::vector<TrackAsk> asks;
+    for (std::int32_t disk = 0; disk < disks; ++disk) {
+        reference.select(static_cast<std::size_t>(disk));
+        for (int track = 0; track < D88Image::trackCount; ++track) {
+            const auto all = reference.listSectorIds(track, wholeTrack);
+            const auto size = static_cast<std::int32_t>(all.size());
+            TrackAsk ask{disk, track, {}, std::array{wholeTrack, 4, 20, 1024}[track % 4]};
+            for (const std::int32_t at : {0, size / 8 * 4, size - 4})
+                if (at >= 0 && at + 4 <= size)
+                    ask.identities.push_back({all[at], all[at + 1], all[at + 2], all[at + 3]});
+            ask.identities.push_back({track >> 1, track & 1, 1, 3});
+            ask.identities.push_back({0xEE, 0xEE, 0xEE, 0xEE});
+            asks.push_back(ask);
+        }
+    }
+    return asks;
+}
+
+// Headers the plain walks of the plan read: each search and the longest
+// listing from each start once, as the plan holds them.
+std::uint64_t plainCost(ReferenceReader& reference, const std::vector<TrackAsk>& asks)
+{
+    const std::uint64_t before = reference.headersRead();
+    std::set<std::pair<std::uint64_t, std::array<int, 4>>> searched;
+    std::map<std::uint64_t, std::pair<const TrackAsk*, std::int32_t>> longestListing;
+    std::array<std::uint8_t, 1> unused{};
+    for (const TrackAsk& ask : asks) {
+        reference.select(static_cast<std::size_t>(ask.disk));
+        const auto start = reference.trackOffset(ask.track);
+        if (!start)
+            continue;
+        for (const auto& [c, h, r, n] : ask.identities)
+            if (searched.insert({*start, {c, h, r, n}}).second)
+                reference.readSector(ask.track, c, h, r, n, unused.data(), 0);
+        auto& longest = longestListing[*start];
+        if (ask.listCapacity > longest.second)
+            longest = {&ask, ask.listCapacity};
+    }
+    for (const auto& [start, longest] : longestListing) {
+        reference.select(static_cast<std::size_t>(longest.first->disk));
+        reference.listSectorIds(longest.first->track, longest.second);
+    }
+    return reference.headersRead() - before;
+}
+
+bool readsOnce(std::vector<std::uint64_t> positions)
+{
+    std::sort(positions.begin(), positions.end());
+    return std::adjacent_find(positions.begin(), positions.end()) == positions.end();
+}
+
+// Two passes, as the programs make them: each track's first identity, then
+// the rest. They may read no more headers than the plan's plain walks, no
+// header twice in a pass, nor one twice in the two while the memo holds
+// what the first read.
+void checkPasses(D88Image& image, const std::vector<TrackAsk>& asks, std::size_t memoBudget, std::uint64_t plainHeaders)
+{
+    const std::uint64_t before = image.headersRead();
+    const auto& log = image.passReads();
+    std::vector<std::size_t> passFrom{log.size()};
+    for (const bool whole : {false, true}) {
+        WalkPlan plan;
+        for (const TrackAsk& ask : asks) {
+            require(image.selectDisk(ask.disk), "select");
+            for (std::size_t i = 0; i < (whole ? ask.identities.size() : 1); ++i) {
+                const auto& [c, h, r, n] = ask.identities[i];
+                image.planSector(plan, SectorAddress{ask.track, c, h, r, n});
+            }
+            if (whole)
+                image.planListing(plan, ask.track, static_cast<std::size_t>(ask.listCapacity));
+        }
+        image.prepare(plan, whole ? D88Image::LaterPasses::none : D88Image::LaterPasses::follow);
+        passFrom.push_back(log.size());
+    }
+    require(image.headersRead() - before <= plainHeaders, "more headers read than the plain walks read");
+    const auto from = [&](std::size_t index) { return log.begin() + static_cast<std::ptrdiff_t>(passFrom[index]); };
+    for (std::size_t pass = 0; pass < 2; ++pass)
+        require(readsOnce({from(pass), from(pass + 1)}), "a header read twice in a pass");
+    if (passFrom[1] - passFrom[0] <= memoBudget)
+        require(readsOnce({from(0), log.end()}), "a header the memo holds read again");
+}
+
+void checkPlanned(D88Image& image, std::size_t memoBudget, ReferenceReader& reference,
+                  const std::vector<TrackAsk>& asks, std::uint64_t plainHeaders)
+{
+    checkPasses(image, asks, memoBudget, plainHeaders);
+    const std::uint64_t prepared = image.headersRead();
+    for (const TrackAsk& ask : asks) {
+        require(image.selectDisk(ask.disk), "select");
+        reference.select(static_cast<std::size_t>(ask.disk));
+        for (const auto& [c, h, r, n] : ask.identities)
+            for (std::int32_t capacity : {0, 1, 1024, largeCapacity})
+                checkSector(image, reference, ask.track, c, h, r, n, capacity);
+        for (const std::int32_t capacity : {4, 20, ask.listCapacity})
+            if (capacity <= ask.listCapacity)
+                checkListing(image, reference, ask.track, capacity);
+        const auto first = image.firstRecordCount(ask.track);
+        const auto expected = reference.firstCount(ask.track);
+        require(first.has_value() == expected.has_value() && (!first || *first == *expected), "first record count");
+    }
+    require(image.headersRead() == prepared, "a prepared read read a header");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const char* path = writeInput(data, size);
-    D88Image image;
-    D88Image tight(ChainIndex::Limits{16, 2});
-    require(image.open(path) && tight.open(path), "open");
+    D88Image plain;
+    constexpr std::size_t tightBudget = 2;
+    D88Image image(WalkLimits{.logReads = true});
+    D88Image tight(WalkLimits{.memoBudget = tightBudget, .indexFrom = 1, .sectorBudget = 1500, .logReads = true});
+    require(plain.open(path) && image.open(path) && tight.open(path), "open");
     ReferenceReader reference({data, size});
-    require(static_cast<std::size_t>(image.diskCount()) == reference.diskCount(), "disk count");
+    require(static_cast<std::size_t>(plain.diskCount()) == reference.diskCount(), "disk count");
+    const std::int32_t disks = std::min(plain.diskCount(), disksVisited);
 
-    for (std::int32_t disk = 0; disk < std::min(image.diskCount(), disksVisited); ++disk) {
-        require(image.diskOffset(disk) == reference.diskOffset(static_cast<std::size_t>(disk)), "disk offset");
-        require(image.selectDisk(disk) && tight.selectDisk(disk), "select");
+    const auto asks = askTracks(reference, disks);
+    const std::uint64_t plainHeaders = plainCost(reference, asks);
+    checkPlanned(image, WalkLimits{}.memoBudget, reference, asks, plainHeaders);
+    checkPlanned(tight, tightBudget, reference, asks, plainHeaders);
+
+    for (std::int32_t disk = 0; disk < disks; ++disk) {
+        require(plain.diskOffset(disk) == reference.diskOffset(static_cast<std::size_t>(disk)), "disk offset");
+        require(plain.selectDisk(disk) && tight.selectDisk(disk), "select");
         reference.select(static_cast<std::size_t>(disk));
-        require(std::strlen(image.diskName()) <= 17, "name length");
-        require(image.mediaType() >= 0 && image.mediaType() <= 255, "media type");
-        checkTracks(image, reference, false);
-        checkTracks(tight, reference, true);
-        checkExtents(image, reference);
+        require(std::strlen(plain.diskName()) <= 17, "name length");
+        require(plain.mediaType() >= 0 && plain.mediaType() <= 255, "media type");
+        checkTracks(plain, reference);
+        checkExtents(plain, reference);
         checkExtents(tight, reference);
     }
     std::vector<std::uint8_t> ids(1024);
-    require(!image.selectDisk(image.diskCount()), "select past the end");
-    require(image.readSector(SectorAddress{1, 0, 1, 1, 3}, std::span(ids.data(), 1024)) == 0,
+    require(!plain.selectDisk(plain.diskCount()), "select past the end");
+    require(plain.readSector(SectorAddress{1, 0, 1, 1, 3}, std::span(ids.data(), 1024)) == 0,
             "read after failed select");
     return 0;
 }

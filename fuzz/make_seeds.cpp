@@ -30,6 +30,104 @@ Record small(std::uint8_t c, std::uint8_t h, std::uint8_t r, std::size_t length)
     return Record{c, h, r, 3, std::vector<std::uint8_t>(length, r), {}, {}};
 }
 
+constexpr std::uint32_t firstRecord = 0x2B0;
+constexpr std::uint32_t headerOnly = 16;
+
+// `chains` chains of `length` records interleaved one record each: headers
+// alone whose data length leaps over the other chains' records. Record i of
+// chain j carries the set identity of track 1 + i % 8, R 1 + j, so the tracks
+// that start in them find sectors; every 7th counts i + 1, ending the walks
+// that started on the chain's first record.
+std::vector<Record> interleaved(int chains, int length)
+{
+    std::vector<Record> records;
+    for (int i = 0; i < length; ++i)
+        for (int j = 0; j < chains; ++j) {
+            const int track = 1 + i % 8;
+            const auto count = static_cast<std::uint16_t>(i % 7 == 6 ? i + 1 : 0xFFFF);
+            records.push_back(Record{static_cast<std::uint8_t>(track >> 1),
+                                     static_cast<std::uint8_t>(track & 1),
+                                     static_cast<std::uint8_t>(1 + j),
+                                     3,
+                                     {},
+                                     count,
+                                     static_cast<std::uint16_t>(headerOnly * (chains - 1))});
+        }
+    return records;
+}
+
+// Four interleaved chains that tracks 0 to 11 start in, each further along.
+Disk interleavedChains()
+{
+    Disk disk;
+    disk.tracks[0] = interleaved(4, 60);
+    for (int track = 1; track < 12; ++track)
+        disk.trackEntryOverrides[track] = firstRecord + headerOnly * static_cast<std::uint32_t>(5 * track);
+    return disk;
+}
+
+// Tracks 1 to 6 of five sectors counted 5, the fifth leading into one of
+// three interleaved tails at the disk's end, whose records count 0xFFFF.
+Disk shortTracksLongTails()
+{
+    Disk disk;
+    for (int track = 1; track <= 6; ++track)
+        for (std::uint8_t r = 1; r <= 5; ++r)
+            disk.tracks[track].push_back(
+                small(static_cast<std::uint8_t>(track >> 1), static_cast<std::uint8_t>(track & 1), r, 24));
+    disk.tracks[7] = interleaved(3, 40);
+    const auto laidOut = disk.bytes();
+    const auto entry = [&](int track) {
+        const auto at = static_cast<std::size_t>(0x20 + 4 * track);
+        return static_cast<std::uint32_t>(laidOut[at] | laidOut[at + 1] << 8 | laidOut[at + 2] << 16);
+    };
+    for (int track = 1; track <= 6; ++track) {
+        const std::uint32_t fifth = entry(track) + 4 * (16 + 24);
+        const std::uint32_t tail = entry(7) + headerOnly * static_cast<std::uint32_t>(track % 3 + 3 * track);
+        disk.tracks[track][4].dataLength = static_cast<std::uint16_t>(tail - fifth - 16);
+    }
+    return disk;
+}
+
+// A spine of records whose data holds, every tenth record, a one-record
+// stub that leads to the next spine record; tracks 1 to 14 start at stubs.
+// One spine record holds a second disk's header, whose tracks start further
+// along the spine, at its records and inside their data.
+std::vector<std::uint8_t> stubsInsideRecords()
+{
+    constexpr int holder = 120;
+    Disk disk;
+    std::vector<std::uint32_t> at; // where each spine record starts
+    for (int i = 0, track = 1; i < 150; ++i, track = 1 + i % 8) {
+        std::vector<std::uint8_t> data(32, 0);
+        if (i % 10 == 5) // its 16 bytes of data end where the spine record's do
+            data = {0xFE, 0xFE, 0xFE, 3, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 16, 0};
+        data.resize(i == holder ? firstRecord : 32, 0);
+        at.push_back(i == 0 ? firstRecord
+                            : at.back() + 16 + static_cast<std::uint32_t>(disk.tracks[0].back().data.size()));
+        disk.tracks[0].push_back(Record{static_cast<std::uint8_t>(track >> 1),
+                                        static_cast<std::uint8_t>(track & 1),
+                                        static_cast<std::uint8_t>(1 + i % 5),
+                                        3,
+                                        data,
+                                        0xFFFF,
+                                        {}});
+    }
+    for (int track = 1; track < 15; ++track)
+        disk.trackEntryOverrides[track] = at[static_cast<std::size_t>(5 + 10 * (track % 12))] + 16;
+    const std::uint32_t second = at[holder] + 16;
+    disk.diskSize = second;
+    auto bytes = disk.bytes();
+    const auto put32 = [&](std::uint32_t where, std::uint32_t value) {
+        for (std::uint32_t byte = 0; byte < 4; ++byte)
+            bytes[where + byte] = static_cast<std::uint8_t>(value >> (8 * byte));
+    };
+    put32(second + 0x1C, 0xFFFFFFFF); // no disk follows it
+    for (std::uint32_t track = 0; track < 12; ++track)
+        put32(second + 0x20 + 4 * track, at[holder + 1 + 2 * track] + (track % 2 == 1 ? 16 : 0) - second);
+    return bytes;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -73,5 +171,8 @@ int main(int argc, char** argv)
     save(folder, "zero-size.d88", zeroSize.bytes());
     save(folder, "many-disks.d88", image(std::vector<Disk>(66, tiny)));
     save(folder, "short-header.d88", std::vector<std::uint8_t>(687, 0));
+    save(folder, "interleaved-chains.d88", interleavedChains().bytes());
+    save(folder, "short-tracks-long-tails.d88", shortTracksLongTails().bytes());
+    save(folder, "stubs-inside-records.d88", stubsInsideRecords());
     return 0;
 }

@@ -4,15 +4,19 @@
 #include <climits>
 #include <cstdint>
 
+#include "PlainWalk.hpp"
 #include "SectorAddress.hpp"
 #include "SectorHeader.hpp"
+#include "WalkPass.hpp"
 
 namespace d88 {
 
 void D88Image::close()
 {
     stream_.close();
-    chains_.clear();
+    headers_.clear();
+    answers_.clear();
+    sectors_.clear();
     diskCount_ = 0;
     moreDisks_ = false;
     diskOffsets_.fill(0);
@@ -112,60 +116,126 @@ std::int32_t D88Image::readSector(const SectorAddress& at, std::span<std::uint8_
     const auto identity = packIdentity(at.c, at.h, at.r, at.n);
     if (!start || !identity)
         return 0;
-    const auto record = chains_.find(stream_, *start, *identity);
+    const auto* prepared = answers_.search(*start, *identity);
+    const auto record = prepared != nullptr ? prepared->record() : searchTrack(headers_, *start, *identity);
     if (!record)
         return 0;
-    const auto wanted = std::min<std::int32_t>(record->dataLength, clampedSize(buffer));
-    return static_cast<std::int32_t>(
-        stream_.readAt(record->dataPosition, buffer.data(), static_cast<std::size_t>(wanted)));
+    const auto wanted = static_cast<std::size_t>(std::min<std::int32_t>(record->dataLength, clampedSize(buffer)));
+    const auto held = sectors_.copy(record->dataPosition, wanted, buffer.data());
+    return static_cast<std::int32_t>(held ? *held : stream_.readAt(record->dataPosition, buffer.data(), wanted));
 }
 
 std::optional<std::uint16_t> D88Image::firstRecordCount(std::int32_t track)
 {
     const auto start = trackStart(track);
-    const std::uint8_t* raw = start ? stream_.view(*start, SectorHeader::size) : nullptr;
-    if (raw == nullptr)
+    if (!start)
         return std::nullopt;
-    return SectorHeader::parse(raw).sectorCount;
+    if (const auto* listing = answers_.listing(*start, 1))
+        return listing->identities.empty() ? std::nullopt : std::optional(listing->firstCount);
+    SectorHeader header;
+    return headers_.read(*start, header) ? std::optional(header.sectorCount) : std::nullopt;
 }
+
+namespace {
+
+constexpr std::int32_t idSize = 4; // C, H, R, N
+
+// Records a listing into a buffer of `capacity` bytes takes; 0 when none fits.
+std::uint32_t listLimit(std::size_t capacity)
+{
+    return static_cast<std::uint32_t>(std::min<std::size_t>(capacity / idSize, D88Image::maxRecordsPerWalk));
+}
+
+} // namespace
 
 std::int32_t D88Image::listSectorIds(std::int32_t track, std::span<std::uint8_t> buffer)
 {
-    constexpr std::int32_t entrySize = 4;
     const auto start = trackStart(track);
-    if (!start || clampedSize(buffer) < entrySize)
+    const std::uint32_t limit = listLimit(static_cast<std::size_t>(clampedSize(buffer)));
+    if (!start || limit == 0)
         return 0;
-    const auto limit =
-        std::min<std::uint32_t>(static_cast<std::uint32_t>(clampedSize(buffer) / entrySize), maxRecordsPerWalk);
-    return static_cast<std::int32_t>(chains_.list(stream_, *start, limit, buffer.data())) * entrySize;
+    std::vector<std::uint32_t> walked;
+    const std::vector<std::uint32_t>* identities = &walked;
+    if (const auto* listing = answers_.listing(*start, limit))
+        identities = &listing->identities;
+    else
+        walked = listTrack(headers_, *start, limit);
+    const std::size_t listed = std::min<std::size_t>(identities->size(), limit);
+    for (std::size_t i = 0; i < listed; ++i)
+        for (std::size_t byte = 0; byte < idSize; ++byte)
+            buffer[idSize * i + byte] = static_cast<std::uint8_t>((*identities)[i] >> (8 * byte));
+    return static_cast<std::int32_t>(listed) * idSize;
 }
 
-std::int32_t D88Image::readExtent(const SectorAddress& start, std::span<std::uint8_t> buffer, Shortfall* stop)
+template <class Visit>
+std::int32_t D88Image::stepExtent(const SectorAddress& start, std::int32_t length, Visit&& visit) const
 {
-    const std::int32_t length = clampedSize(buffer);
     // Outside 0..23 the nominal size would not be a positive 32-bit step.
     if (length <= 0 || start.n < 0 || start.n > largestSizeCode)
         return 0;
-
     SectorAddress at = start;
     std::int32_t total = 0;
     std::int32_t step = sectorSize(at.n);
     while (total < length) {
         if (length - total < step)
             step = length - total;
-        const auto sector = buffer.subspan(static_cast<std::size_t>(total), static_cast<std::size_t>(step));
-        const std::int32_t placed = readSector(at, sector);
-        if (placed < step) {
-            if (stop != nullptr)
-                *stop = Shortfall{at.track, at.c, at.h, at.r, placed, step};
+        if (!visit(at, total, step))
             return total;
-        }
         total += step;
         // The address only moves on after a sector was found, and a found
         // sector has r, c <= 255 and track < 164, so nothing can overflow.
         at.advance(firstSector_, lastSector_);
     }
     return total;
+}
+
+std::int32_t D88Image::readExtent(const SectorAddress& start, std::span<std::uint8_t> buffer, Shortfall* stop)
+{
+    return stepExtent(start, clampedSize(buffer), [&](const SectorAddress& at, std::int32_t done, std::int32_t step) {
+        const auto sector = buffer.subspan(static_cast<std::size_t>(done), static_cast<std::size_t>(step));
+        const std::int32_t placed = readSector(at, sector);
+        if (placed < step && stop != nullptr)
+            *stop = Shortfall{at.track, at.c, at.h, at.r, placed, step};
+        return placed >= step;
+    });
+}
+
+void D88Image::planSector(WalkPlan& plan, const SectorAddress& at) const
+{
+    const auto start = trackStart(at.track);
+    const auto identity = packIdentity(at.c, at.h, at.r, at.n);
+    if (start && identity)
+        plan.search(*start, *identity);
+}
+
+void D88Image::planListing(WalkPlan& plan, std::int32_t track, std::size_t capacity) const
+{
+    const auto start = trackStart(track);
+    const std::uint32_t limit = listLimit(capacity);
+    if (start && limit > 0)
+        plan.list(*start, limit);
+}
+
+void D88Image::planExtent(WalkPlan& plan, const SectorAddress& start, std::size_t length) const
+{
+    const auto clamped = static_cast<std::int32_t>(std::min<std::size_t>(length, INT32_MAX));
+    stepExtent(start, clamped, [&](const SectorAddress& at, std::int32_t, std::int32_t) {
+        planSector(plan, at);
+        return true;
+    });
+}
+
+void D88Image::prepare(const WalkPlan& plan, LaterPasses later)
+{
+    headers_.beginPass(later == LaterPasses::follow);
+    // A found sector's data is read while the pass stands on its record, in
+    // file order, where the stream holds it already. What a read asks of it
+    // is its nominal size at most.
+    answerWalks(plan, limits_, headers_, answers_, [this](std::uint64_t position, const SectorHeader& header) {
+        const std::size_t nominal = header.n <= 9 ? static_cast<std::size_t>(sectorSize(header.n)) : header.dataLength;
+        sectors_.keep(stream_, position + SectorHeader::size, std::min<std::size_t>(header.dataLength, nominal));
+    });
+    headers_.endPass();
 }
 
 } // namespace d88

@@ -4,35 +4,45 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
-#include "ChainIndex.hpp"
 #include "DiskHeader.hpp"
+#include "HeaderReader.hpp"
 #include "ImageStream.hpp"
 #include "SectorAddress.hpp"
 #include "SectorHeader.hpp"
+#include "SectorStore.hpp"
+#include "WalkAnswers.hpp"
+#include "WalkLimits.hpp"
+#include "WalkPlan.hpp"
 
 namespace d88 {
 
 // The one access to a D88 file: indexes its disks, selects one, and finds
 // sectors in the selected disk's tracks by their identity (C, H, R, N).
 // Every outcome is a return value; nothing here prints or throws.
+//
+// A read walks its track from the first record. A program that knows its
+// reads beforehand plans them (plan*) and prepares the plan: one pass over
+// the file then answers them all, and the reads it covers read no header.
 class D88Image {
 public:
     static constexpr std::int32_t maxDisks = 64;
     static constexpr std::int32_t trackCount = static_cast<std::int32_t>(DiskHeader::trackCount);
     static constexpr std::int32_t largestSizeCode = 23; // 128 << 23 still fits in 32 bits
-    // A track's sector count is 16 bits wide, so no track describes more
-    // records; a walk stops there whatever a damaged image chains.
-    static constexpr std::uint32_t maxRecordsPerWalk = ChainIndex::maxWalk;
+    static constexpr std::uint32_t maxRecordsPerWalk = maxWalkRecords;
 
-    D88Image() = default;
-    // Smaller limits make the index's block and budget edges reachable in tests.
-    explicit D88Image(ChainIndex::Limits limits) : chains_(limits) { }
+    D88Image() : D88Image(WalkLimits{}) { }
+    // Smaller limits make the passes' edges reachable in tests.
+    explicit D88Image(const WalkLimits& limits)
+        : limits_(limits), headers_(stream_, limits), sectors_(limits.sectorBudget)
+    {
+    }
 
     // With a path: opens and indexes the file, false only when it cannot be
     // opened. With nullptr: closes the image and returns true.
     [[nodiscard]] bool open(const char* path);
-    // Forgets everything of the last image: its disks, selection and index.
+    // Forgets everything of the last image: its disks, selection and answers.
     void close();
     // Why the last open failed (the system's reason, or not a regular file).
     std::error_code openError() const { return openError_; }
@@ -71,8 +81,22 @@ public:
     // The sector count of the track's first record; nullopt where its header
     // cannot be read. A count of 0 means no sector of the track can be found.
     std::optional<std::uint16_t> firstRecordCount(std::int32_t track);
-    // Record headers the sector searches have read, for tests and benchmarks.
-    std::uint64_t headersRead() const { return chains_.headersRead(); }
+    // Adds to `plan` the walk readSector(at), listSectorIds(track, a buffer of
+    // `capacity` bytes) or readExtent(start, a buffer of `length` bytes) makes
+    // on the selected disk; nothing where it would read nothing.
+    void planSector(WalkPlan& plan, const SectorAddress& at) const;
+    void planListing(WalkPlan& plan, std::int32_t track, std::size_t capacity) const;
+    void planExtent(WalkPlan& plan, const SectorAddress& start, std::size_t length) const;
+    // Answers every walk of `plan` in one pass over the file; the reads of
+    // these walks, on any disk selected later, are then answered from it.
+    // Where more passes follow, the headers it reads are kept for them.
+    enum class LaterPasses : std::uint8_t { none, follow };
+    void prepare(const WalkPlan& plan, LaterPasses later = LaterPasses::none);
+
+    // Record headers read from the file, for tests and benchmarks.
+    std::uint64_t headersRead() const { return headers_.headersRead(); }
+    // With WalkLimits::logReads, where the passes read headers from the file, in order.
+    const std::vector<std::uint64_t>& passReads() const { return headers_.passReads(); }
     // Which file is open, so that nothing is ever written over it.
     std::optional<FileId> fileId() const { return stream_.fileId(); }
     // The open file's size and first bytes, to tell a person what else it may be.
@@ -82,10 +106,15 @@ public:
 private:
     void clearSelection();
     std::optional<std::uint64_t> trackStart(std::int32_t track) const;
+    template <class Visit>
+    std::int32_t stepExtent(const SectorAddress& start, std::int32_t length, Visit&& visit) const;
 
+    WalkLimits limits_;
     ImageStream stream_;
     std::error_code openError_;
-    ChainIndex chains_;
+    HeaderReader headers_;
+    WalkAnswers answers_;
+    SectorStore sectors_;
     std::int32_t diskCount_ = 0;
     bool moreDisks_ = false;
     std::int32_t firstSector_ = 1;

@@ -22,7 +22,11 @@ void ImageStream::fill(std::uint64_t position)
     const std::uint64_t end = windowStart_ + windowLength_;
     // A miss within smallFill either side of the last fill's end runs on from it.
     const bool runsOn = windowLength_ > 0 && position + smallFill >= end && position < end + smallFill;
-    fillSize_ = runsOn ? std::min(2 * fillSize_, windowSize) : smallFill;
+    // One a little before the window goes back over what was just read, as
+    // a track walked again from its first record does: the whole window
+    // then holds both.
+    const bool goesBack = windowLength_ > 0 && position < windowStart_ && windowStart_ - position < windowSize / 2;
+    fillSize_ = goesBack ? windowSize : runsOn ? std::min(2 * fillSize_, windowSize) : smallFill;
     windowStart_ = position;
     windowLength_ = file_.readAt(position, window_.data(), fillSize_);
 }

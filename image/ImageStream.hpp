@@ -17,9 +17,11 @@ namespace d88 {
 // file is kept: reads inside it are plain copies, and a read that misses it
 // fills it from that position. Larger reads go straight to the file. A fill
 // reads little (smallFill) unless the reads run on just past the last fill,
-// when each fill reads twice as much up to the whole window: a dense chain of
-// records costs few system calls, and a header far from the last costs one
-// small read. Memory stays the size of the window whatever the image holds.
+// when each fill reads twice as much up to the whole window, or go back a
+// little before it, when it reads the whole window: a dense chain of records
+// costs few system calls, a track walked again costs none, and a header far
+// from the last costs one small read. Memory stays the size of the window
+// whatever the image holds.
 class ImageStream {
 public:
     static constexpr std::size_t windowSize = std::size_t{64} * 1024;

@@ -9,6 +9,7 @@
 #include "D88Image.hpp"
 #include "FileRead.hpp"
 #include "ForeignFormat.hpp"
+#include "ReadPlan.hpp"
 #include "SectorMap.hpp"
 
 namespace d88::info {
@@ -150,6 +151,12 @@ void reportImage(D88Image& image, const Options& options, std::span<std::uint8_t
         out << "no disk: the file is shorter than one disk header (688 bytes)\n";
         return;
     }
+    // Every disk is identified first and then what is read of each prepared,
+    // so that two passes over the image answer all the reads.
+    std::vector<DiskKind> kinds = identifyDisks(image, buffer, 0, image.diskCount());
+    if (options.as)
+        kinds.assign(kinds.size(), *options.as);
+    prepareCatalogues(image, kinds, options.map ? SectorMap::listingCapacity : 0);
     for (std::int32_t disk = 0; disk < image.diskCount(); ++disk) {
         const bool selected = image.selectDisk(disk);
         image.setSectorRange(setFirstSector, setLastSector);

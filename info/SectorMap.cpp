@@ -18,6 +18,9 @@ constexpr std::int32_t maxListed = 64;
 
 } // namespace
 
+// One more than is shown, to tell whether more follow.
+const std::size_t SectorMap::listingCapacity = (static_cast<std::size_t>(maxListed) + 1) * idBytes;
+
 std::string SectorMap::codeFor(const std::string& name)
 {
     // PROG -> P, VD001 -> V1, MA006 -> MA6, ADPCM2 -> A2: short, and unique per disk.
@@ -68,7 +71,7 @@ std::string SectorMap::legend() const
 
 void SectorMap::print(D88Image& image, std::ostream& out) const
 {
-    std::vector<std::uint8_t> ids(static_cast<std::size_t>((maxListed + 1) * idBytes));
+    std::vector<std::uint8_t> ids(listingCapacity);
     for (std::int32_t track = 0; track < D88Image::trackCount; ++track) {
         if (!image.trackPresent(track))
             continue;

@@ -27,6 +27,8 @@ public:
 
     // One line per present track of the selected disk, its records in track order.
     void print(D88Image& image, std::ostream& out) const;
+    // The buffer print() lists each track into, in bytes.
+    static const std::size_t listingCapacity;
 
     static std::string codeFor(const std::string& name);
 

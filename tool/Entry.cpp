@@ -8,6 +8,7 @@
 #include "FileSink.hpp"
 #include "ForeignFormat.hpp"
 #include "Messages.hpp"
+#include "ReadPlan.hpp"
 #include "Recognition.hpp"
 
 namespace d88 {
@@ -53,14 +54,19 @@ int cut(const Command& command, ToolContext& context)
         return exitFailure;
     }
 
+    // Every disk is identified first and then every set disk's catalogue
+    // read is prepared, so that two passes over the image answer them all.
+    const std::vector<DiskKind> kinds =
+        identifyDisks(image, context.buffer, command.diskNumber, command.diskNumber != 0 ? 1 : image.diskCount());
+    prepareCatalogues(image, kinds);
     bool allWritten = true;
     bool recognised = false;
-    for (std::int32_t disk = 0; disk < image.diskCount(); ++disk) {
+    for (std::int32_t disk = 0; disk < static_cast<std::int32_t>(kinds.size()); ++disk) {
         // A disk whose header cannot be read is deselected: every read of it
         // finds nothing, so it is passed over like any unrecognised disk.
         static_cast<void>(image.selectDisk(disk));
         image.setSectorRange(setFirstSector, setLastSector);
-        const DiskKind kind = identify(image, context.buffer, command.diskNumber).kind;
+        const DiskKind kind = kinds[static_cast<std::size_t>(disk)];
         if (kind == DiskKind::neither)
             continue;
         // The folder is made only once there is something to put in it.

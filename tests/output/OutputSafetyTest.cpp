@@ -525,9 +525,13 @@ TEST_F(OutputSafetyTest, AFolderWithoutModesTakesTheFiles)
 #ifdef D88_MEMORY_LIMIT_TESTABLE
 TEST_F(OutputSafetyTest, RunningOutOfMemoryEndsWithOneLineAndNoTemporary)
 {
-    // Every walk runs on into a long chain at the disk's end, which the reader indexes.
+    // The identifying read walks a long chain before its sector, and the
+    // reader keeps what that pass reads for the catalogue's pass.
     Disk a = setDisk('A', Signature::diskA);
-    a.tracks[163].assign(60000, Record{0xFF, 0xFF, 0xFF, 3, {}, 0xFFFF, {}});
+    auto& track1 = a.tracks[1];
+    for (Record& record : track1)
+        record.sectorCount = 0xFFFF;
+    track1.insert(track1.begin(), 60000, Record{0xFF, 0xFF, 0xFF, 3, {}, 0xFFFF, {}});
     writeFile(imagePath(), image({a}));
     bool ranOut = false;
     for (const int kib : {7000, 8000, 9000, 10000, 12000, 16000}) {

@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <set>
+#include <vector>
+
+#include "D88Builder.hpp"
+#include "D88Image.hpp"
+#include "ReferenceReader.hpp"
+#include "TestFiles.hpp"
+
+using namespace d88;
+using d88::build::Disk;
+using d88::build::Record;
+
+namespace {
+
+constexpr std::uint32_t recordSize = 16 + 24;
+constexpr std::uint32_t firstRecord = 0x2B0;
+constexpr int chainTracks = 40;
+constexpr std::array<std::uint32_t, 3> branchesAt{5, 20, 33};
+
+// Memo and sector budgets that the walks here fill at once, besides the real
+// ones, and groups looked up from their first walk on or checked walk by walk.
+const std::vector<WalkLimits> limitsTried{
+    {.indexFrom = 1, .logReads = true},
+    {.indexFrom = 1000, .logReads = true},
+    {.memoBudget = 1, .indexFrom = 1, .sectorBudget = 50, .logReads = true},
+    {.memoBudget = 2, .indexFrom = 2, .sectorBudget = 0, .logReads = true},
+    {.memoBudget = 30, .indexFrom = 1000, .sectorBudget = 100, .logReads = true},
+};
+
+// Track 0 is a chain of 60 records that tracks 1 to 40 start inside, at
+// places that lead into one another from before, after and the middle. The
+// counts end walks from some starts but not others; record 55's count of 0
+// ends every walk. R repeats every 9 records. Three records carry in their
+// data a record with R 10 that leads two records on, into the middle of
+// what other walks read: tracks 41 to 43 start there.
+Disk mergedChains()
+{
+    Disk disk;
+    auto& chain = disk.tracks[0];
+    for (std::uint8_t i = 0; i < 60; ++i) {
+        Record record{0, 0, static_cast<std::uint8_t>(i % 9 + 1), 3, std::vector<std::uint8_t>(24, i), {}, {}};
+        record.sectorCount = i == 55 ? 0 : (i % 5 == 2 ? static_cast<std::uint16_t>(i % 13 + 1) : 0xFFFF);
+        chain.push_back(record);
+    }
+    for (const std::uint32_t at : branchesAt) {
+        auto& data = chain[at].data;
+        data = {0, 0, 10, 3, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 2 * recordSize - 32, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    }
+    for (int track = 1; track <= chainTracks; ++track)
+        disk.trackEntryOverrides[track] = firstRecord + recordSize * static_cast<std::uint32_t>((track * 37) % 55);
+    for (std::size_t i = 0; i < branchesAt.size(); ++i)
+        disk.trackEntryOverrides[chainTracks + 1 + static_cast<int>(i)] = firstRecord + recordSize * branchesAt[i] + 16;
+    return disk;
+}
+
+std::vector<int> tracksInOrder(int order)
+{
+    std::vector<int> tracks;
+    for (int track = 0; track <= chainTracks + static_cast<int>(branchesAt.size()); ++track)
+        tracks.push_back(track);
+    if (order == 1)
+        std::reverse(tracks.begin(), tracks.end());
+    if (order == 2)
+        std::sort(tracks.begin(), tracks.end(), [](int a, int b) { return (a * 7) % 47 < (b * 7) % 47; });
+    return tracks;
+}
+
+// Plans the searches for C = H = `ch`, R 1..`lastR` on `tracks`, in that
+// order, in one pass or one pass per track.
+void prepare(D88Image& image, const std::vector<int>& tracks, int ch, int lastR, bool passPerTrack = false)
+{
+    WalkPlan plan;
+    for (const int track : tracks) {
+        for (int r = 1; r <= lastR; ++r)
+            image.planSector(plan, SectorAddress{track, ch, ch, r, 3});
+        if (passPerTrack) {
+            image.prepare(plan, D88Image::LaterPasses::follow);
+            plan = WalkPlan{};
+        }
+    }
+    image.prepare(plan);
+}
+
+TEST(WalkPassTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
+{
+    test::TempDir dir;
+    const auto bytes = mergedChains().bytes();
+    const auto path = dir / "chains.d88";
+    test::writeFile(path, bytes);
+    fuzz::ReferenceReader reference(bytes);
+    reference.select(0);
+
+    for (const WalkLimits& limits : limitsTried) {
+        for (int order = 0; order < 4; ++order) {
+            D88Image image(limits);
+            ASSERT_TRUE(image.open(path.string().c_str()));
+            ASSERT_TRUE(image.selectDisk(0));
+            // Order 3 is a pass per track: later passes meet what earlier ones read.
+            prepare(image, tracksInOrder(order % 3), 0, 10, order == 3);
+            for (const int track : tracksInOrder(order % 3))
+                for (int r = 1; r <= 10; ++r) {
+                    std::array<std::uint8_t, 16> got{}, want{};
+                    const auto count = image.readSector(SectorAddress{track, 0, 0, r, 3}, std::span(got.data(), 16));
+                    ASSERT_EQ(count, reference.readSector(track, 0, 0, r, 3, want.data(), 16))
+                        << "track " << track << " R " << r << ", order " << order << ", memo " << limits.memoBudget;
+                    EXPECT_EQ(got, want);
+                }
+            // Past its budget the memo lets later passes read again what earlier ones did.
+            const auto& reads = image.passReads();
+            if (order < 3 || limits.memoBudget == WalkLimits{}.memoBudget) {
+                EXPECT_EQ(std::set(reads.begin(), reads.end()).size(), reads.size()) << "order " << order;
+            }
+            if (limits.memoBudget == WalkLimits{}.memoBudget) {
+                EXPECT_EQ(image.headersRead(), 59u) << "58 records and the one that ends them, order " << order;
+            }
+        }
+    }
+}
+
+TEST(WalkPassTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
+{
+    // Every count but the two starts' is 1, which ends no walk past its first
+    // record, so only the cap ends these walks. Track 1 starts 10 records
+    // after track 0: its walk reaches 10 records further.
+    Disk disk;
+    auto& chain = disk.tracks[0];
+    chain.assign(65545, Record{9, 9, 9, 3, {1, 2, 3, 4}, 1, {}});
+    chain[0].sectorCount = chain[10].sectorCount = 0xFFFF;
+    chain[65534].r = 1; // last of track 0's walk
+    chain[65535].r = 2; // first past it
+    chain[65544].r = 3; // last of track 1's walk
+    disk.trackEntryOverrides[1] = firstRecord + (16 + 4) * 10;
+    test::TempDir dir;
+    const auto path = dir / "cap.d88";
+    test::writeFile(path, disk.bytes());
+
+    for (const WalkLimits& limits : {WalkLimits{}, WalkLimits{.memoBudget = 1, .indexFrom = 1}})
+        for (const int firstTrack : {0, 1}) {
+            D88Image image(limits);
+            ASSERT_TRUE(image.open(path.string().c_str()));
+            ASSERT_TRUE(image.selectDisk(0));
+            // Planned in either order, and plain for the tight reader's second track.
+            prepare(image, {firstTrack, limits.memoBudget == 1 ? firstTrack : 1 - firstTrack}, 9, 3);
+            std::array<std::uint8_t, 4> data{};
+            for (const int track : {firstTrack, 1 - firstTrack}) {
+                const std::int32_t beyondTrack0 = track == 0 ? 0 : 4;
+                EXPECT_EQ(image.readSector(SectorAddress{track, 9, 9, 1, 3}, std::span(data.data(), 4)), 4) << track;
+                EXPECT_EQ(image.readSector(SectorAddress{track, 9, 9, 2, 3}, std::span(data.data(), 4)), beyondTrack0)
+                    << track;
+                EXPECT_EQ(image.readSector(SectorAddress{track, 9, 9, 3, 3}, std::span(data.data(), 4)), beyondTrack0)
+                    << track;
+            }
+        }
+}
+
+} // namespace
+
+namespace {
+
+// Track 0 is 12 records of 8 bytes, R 1 to 12. Record 4 counts 0 sectors
+// (which ends searches, not listings), record 9 counts 10 (which ends the
+// walks that started at record 0), and the file ends inside record 11's
+// header. Tracks 1 to 4 start at records 2, 4, 5 and 9.
+std::vector<std::uint8_t> countsAndEnd()
+{
+    Disk disk;
+    auto& chain = disk.tracks[0];
+    for (std::uint8_t i = 0; i < 12; ++i)
+        chain.push_back(Record{0, 0, static_cast<std::uint8_t>(i + 1), 3, std::vector<std::uint8_t>(8, i), 0xFFFF, {}});
+    chain[4].sectorCount = 0;
+    chain[9].sectorCount = 10;
+    const std::array<std::uint32_t, 4> starts{2, 4, 5, 9};
+    for (std::size_t i = 0; i < starts.size(); ++i)
+        disk.trackEntryOverrides[static_cast<int>(i) + 1] = firstRecord + 24 * starts[i];
+    auto bytes = disk.bytes();
+    bytes.resize(bytes.size() - 24 + 8);
+    return bytes;
+}
+
+TEST(WalkPassTest, ListingsGoOnPastACountOfZeroAndEveryWalkEndsAtTheFileEnd)
+{
+    test::TempDir dir;
+    const auto bytes = countsAndEnd();
+    test::writeFile(dir / "counts.d88", bytes);
+    fuzz::ReferenceReader reference(bytes);
+    reference.select(0);
+    const auto listed = [](int track) { return 4 * (3 + 4 * track); }; // bytes of ids each track's listing takes
+
+    for (const std::size_t indexFrom : {1, 1000}) {
+        D88Image image(WalkLimits{.indexFrom = indexFrom, .logReads = true});
+        ASSERT_TRUE(image.open((dir / "counts.d88").string().c_str()));
+        ASSERT_TRUE(image.selectDisk(0));
+        // Searches in one pass and listings in the next, which meets what the first read.
+        WalkPlan searches, listings;
+        for (int track = 0; track <= 4; ++track) {
+            for (int r = 1; r <= 13; ++r)
+                image.planSector(searches, SectorAddress{track, 0, 0, r, 3});
+            image.planListing(listings, track, static_cast<std::size_t>(listed(track)));
+        }
+        image.prepare(searches, D88Image::LaterPasses::follow);
+        image.prepare(listings);
+        const auto& reads = image.passReads();
+        EXPECT_EQ(std::set(reads.begin(), reads.end()).size(), reads.size()) << "index from " << indexFrom;
+
+        const std::uint64_t prepared = image.headersRead();
+        for (int track = 0; track <= 4; ++track) {
+            for (int r = 1; r <= 13; ++r) {
+                std::array<std::uint8_t, 8> got{}, want{};
+                EXPECT_EQ(image.readSector(SectorAddress{track, 0, 0, r, 3}, got),
+                          reference.readSector(track, 0, 0, r, 3, want.data(), 8))
+                    << "track " << track << " R " << r << ", index from " << indexFrom;
+                EXPECT_EQ(got, want);
+            }
+            for (const int capacity : {4, 12, listed(track)}) {
+                std::vector<std::uint8_t> ids(static_cast<std::size_t>(capacity));
+                const auto expected = reference.listSectorIds(track, capacity);
+                ASSERT_EQ(image.listSectorIds(track, ids), static_cast<std::int32_t>(expected.size())) << track;
+                EXPECT_TRUE(std::equal(expected.begin(), expected.end(), ids.begin())) << track;
+            }
+            EXPECT_EQ(image.firstRecordCount(track), reference.firstCount(track)) << track;
+        }
+        EXPECT_EQ(image.headersRead(), prepared) << "a prepared read read a header";
+    }
+}
+
+} // namespace

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "Catalogue.hpp"
+#include "D88Image.hpp"
+#include "FileRead.hpp"
+#include "ReadPlan.hpp"
+#include "Report.hpp"
+#include "SetDisk.hpp"
+#include "TestFiles.hpp"
+
+using namespace d88;
+using namespace d88::build;
+
+namespace {
+
+// Both programs' reads, planned in their two passes, walk no track plainly
+// and read no header twice: a read the plans missed would read headers the
+// passes did not.
+TEST(ReadPlanTest, TwoPassesAnswerEveryReadOfBothPrograms)
+{
+    test::TempDir dir;
+    Disk b = setDisk('B', Signature::diskB);
+    b.trackEntryOverrides[7] = b.trackEntryOverrides[6] = 0; // absent tracks are planned as nothing
+    test::writeFile(dir / "set.d88", image({b, setDisk('A', Signature::diskA), setDisk('C', Signature::none)}));
+    const auto path = (dir / "set.d88").string();
+    std::vector<std::uint8_t> buffer(cutBufferSize);
+
+    const auto readsOnce = [](const D88Image& image) {
+        const auto& reads = image.passReads();
+        return image.headersRead() == reads.size() && std::set(reads.begin(), reads.end()).size() == reads.size();
+    };
+    D88Image cut(WalkLimits{.logReads = true});
+    ASSERT_TRUE(cut.open(path.c_str()));
+    const auto kinds = identifyDisks(cut, buffer, 0, cut.diskCount());
+    EXPECT_EQ(kinds, (std::vector{DiskKind::diskB, DiskKind::diskA, DiskKind::neither}));
+    prepareCatalogues(cut, kinds);
+    for (std::int32_t disk = 0; disk < cut.diskCount(); ++disk) {
+        ASSERT_TRUE(cut.selectDisk(disk));
+        cut.setSectorRange(setFirstSector, setLastSector);
+        for (const CatalogueFile& file : catalogueFor(kinds[static_cast<std::size_t>(disk)]))
+            EXPECT_EQ(readCatalogueFile(cut, file, buffer).complete, disk != 0 || file.start.track > 7) << file.name;
+    }
+    EXPECT_TRUE(readsOnce(cut));
+
+    for (const std::optional<DiskKind> as : {std::optional<DiskKind>{}, std::optional(DiskKind::diskA)}) {
+        D88Image info(WalkLimits{.logReads = true});
+        ASSERT_TRUE(info.open(path.c_str()));
+        std::ostringstream report;
+        info::reportImage(info, info::Options{path, true, as}, buffer, report);
+        EXPECT_TRUE(readsOnce(info));
+    }
+}
+
+} // namespace
