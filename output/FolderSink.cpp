@@ -17,6 +17,12 @@ bool isOpenFile(const FileId& entry, const std::optional<FileId>& open)
 
 } // namespace
 
+FolderSink::FolderSink(const std::filesystem::path& folder, Identity image, bool create)
+    : folder_(folder, [this](const FileId& entry) { return refusal(entry); }), image_(std::move(image)),
+      create_(create)
+{
+}
+
 std::error_code FolderSink::prepare()
 {
     return create_ ? system::createFolder(folder_.path()) : std::error_code();
@@ -24,18 +30,30 @@ std::error_code FolderSink::prepare()
 
 FileError FolderSink::write(const std::string& name, const std::uint8_t* data, std::size_t size)
 {
-    // A link at the name is replaced, never its target, so only the entry
-    // itself can be the image or where the log goes.
-    if (const auto entry = entryIdOf(folder_.path() / name)) {
-        if (isOpenFile(*entry, image_()))
-            return Error::imageBeingRead;
-        const auto logs = system::logHandles();
-        if (isOpenFile(*entry, openIdOf(logs[0])))
-            return Error::standardOutput;
-        if (isOpenFile(*entry, openIdOf(logs[1])))
-            return Error::standardError;
-    }
     return folder_.replace(name, data, size);
+}
+
+std::error_code FolderSink::refusal(const FileId& entry)
+{
+    // A link at the name is replaced, never its target, so only the entry
+    // itself can be the image or where the log goes. The image is taken as
+    // it was when the first file was written: the run only reads it.
+    if (!imageId_)
+        imageId_ = image_();
+    if (isOpenFile(entry, imageId_))
+        return Error::imageBeingRead;
+    const auto handles = system::logHandles();
+    const Error which[] = {Error::standardOutput, Error::standardError};
+    for (std::size_t log = 0; log < handles.size(); ++log) {
+        // A log that is not a regular file (a terminal, a pipe) keeps its
+        // identity, so it is taken once; a file's stamp moves as it is written.
+        if (!logs_[log])
+            logs_[log] = openIdOf(handles[log]).value_or(FileId{});
+        const bool file = logs_[log]->stamp.regular;
+        if (isOpenFile(entry, file ? openIdOf(handles[log]) : logs_[log]))
+            return which[log];
+    }
+    return {};
 }
 
 } // namespace d88

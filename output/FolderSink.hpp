@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -15,22 +16,25 @@ namespace d88 {
 // is the image being read (itself, a hard link to it, or it seen through
 // another view of its folder) or where the run's log goes is never written; a
 // symbolic link there is replaced like any other link, its target untouched.
-// `image` gives the open image's identity as it is at the moment of asking.
+// `image` gives the open image's identity (nullopt where none is open).
 // With `create`, the folder is made (one level, with the umask) if it is missing.
 class FolderSink : public FileSink {
 public:
     using Identity = std::function<std::optional<FileId>()>;
-    FolderSink(const std::filesystem::path& folder, Identity image, bool create = false)
-        : folder_(folder), image_(std::move(image)), create_(create)
-    {
-    }
+    FolderSink(const std::filesystem::path& folder, Identity image, bool create = false);
+    FolderSink(const FolderSink&) = delete;
+    FolderSink& operator=(const FolderSink&) = delete;
     [[nodiscard]] std::error_code prepare() override;
     [[nodiscard]] FileError write(const std::string& name, const std::uint8_t* data, std::size_t size) override;
 
 private:
+    std::error_code refusal(const FileId& entry);
+
     OutputFolder folder_;
     Identity image_;
     bool create_;
+    std::optional<FileId> imageId_;
+    std::array<std::optional<FileId>, 2> logs_; // standard output and error, once looked at
 };
 
 } // namespace d88

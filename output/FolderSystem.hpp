@@ -9,6 +9,8 @@
 #include <system_error>
 #include <vector>
 
+#include "FileId.hpp"
+
 // The calls of safe output that differ between systems, each small;
 // FolderSystem_posix.cpp and FolderSystem_windows.cpp hold the two versions.
 // OutputFolder puts them together the same way everywhere.
@@ -23,6 +25,7 @@ struct Folder {
     Handle handle = noHandle;
     std::filesystem::path path;
     bool appendOnly = false; // takes new names, but no rename or removal (chattr +a)
+    bool defaultAcl = true;  // new files may get an access ACL from the folder's default one
 };
 std::error_code openFolder(const std::filesystem::path& path, Folder& folder);
 void closeFolder(Folder& folder);
@@ -39,12 +42,12 @@ struct Access {
 
 // What is at a name, looked at without following anything there.
 struct Target {
-    bool exists = false;
-    std::optional<Access> keep; // for a regular file being replaced
+    std::optional<FileId> entry; // what is at the name, where anything is
+    std::optional<Access> keep;  // for a regular file being replaced
 };
 // Fails for a folder at the name, for a file the user may not write (as
 // opening it for writing would), and where the access of a file to replace
-// cannot be read.
+// cannot be read; `target.entry` is filled in either way.
 std::error_code inspect(const Folder& folder, const std::string& name, Target& target);
 
 // How the new file comes into being: unnamed until complete where the system
@@ -62,7 +65,7 @@ std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t siz
 // Gives the new file the replaced file's access, or a new file's. Where the
 // file system cannot set it, the file as the file system made it is taken
 // if it is no wider.
-std::error_code setAccess(Handle file, const std::optional<Access>& keep, Creation creation);
+std::error_code setAccess(const Folder& folder, Handle file, const std::optional<Access>& keep, Creation creation);
 // Names a complete unnamed file `name` itself, where nothing is. Fails with
 // errc::file_exists where something is, errc::not_supported where the
 // system cannot name unnamed files.

@@ -14,6 +14,7 @@
 #endif
 
 #include "FolderSystem.hpp"
+#include "StatId.hpp"
 #include "OutputFolder.hpp"
 
 namespace d88 {
@@ -22,6 +23,7 @@ namespace {
 constexpr int temporaryMode = 0600; // a named temporary is private until complete
 constexpr int namingAttempts = 16;
 constexpr const char* accessAclName = "system.posix_acl_access";
+constexpr const char* defaultAclName = "system.posix_acl_default";
 // An ACL that grows between asking its size and reading it is read again.
 constexpr int aclAttempts = 4;
 
@@ -138,13 +140,21 @@ std::error_code setAcl(int file, const std::vector<char>& acl)
 // (which needs privilege, or a recent kernel). Returns 0 or the errno.
 int linkUnnamed(const system::Folder& folder, int file, const std::string& name)
 {
+#ifdef AT_EMPTY_PATH
+    // By the descriptor itself where that is allowed (privilege, or a recent
+    // kernel): no walk through /proc. Once refused, it is not tried again.
+    static bool byDescriptor = true;
+    if (byDescriptor) {
+        if (::linkat(file, "", fd(folder.handle), name.c_str(), AT_EMPTY_PATH) == 0)
+            return 0;
+        if (errno != ENOENT && errno != EPERM && errno != EINVAL)
+            return errno;
+        byDescriptor = false;
+    }
+#endif
     const std::string self = "/proc/self/fd/" + std::to_string(file);
     if (::linkat(AT_FDCWD, self.c_str(), fd(folder.handle), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return 0;
-#ifdef AT_EMPTY_PATH
-    if (errno == ENOENT && ::linkat(file, "", fd(folder.handle), name.c_str(), AT_EMPTY_PATH) == 0)
-        return 0;
-#endif
     return errno;
 }
 
@@ -177,16 +187,19 @@ std::error_code openFolder(const std::filesystem::path& path, Folder& folder)
     if (opened < 0)
         return lastError();
     folder = Folder{opened, path};
-#ifdef FS_IOC_GETFLAGS
-    // Read where the folder may be read (a drop box may not): in an
-    // append-only folder a temporary could never be renamed or removed.
+    // Read where the folder may be read (a drop box may not; then both stay
+    // as feared): in an append-only folder a temporary could never be renamed
+    // or removed, and a default ACL gives new files an access ACL.
     const int readable = ::openat(opened, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    int flags = 0;
-    if (readable >= 0 && ::ioctl(readable, FS_IOC_GETFLAGS, &flags) == 0)
-        folder.appendOnly = (flags & FS_APPEND_FL) != 0;
-    if (readable >= 0)
-        ::close(readable);
+    if (readable >= 0) {
+#ifdef FS_IOC_GETFLAGS
+        int flags = 0;
+        if (::ioctl(readable, FS_IOC_GETFLAGS, &flags) == 0)
+            folder.appendOnly = (flags & FS_APPEND_FL) != 0;
 #endif
+        folder.defaultAcl = ::fgetxattr(readable, defaultAclName, nullptr, 0) >= 0 || !noAcl(errno);
+        ::close(readable);
+    }
     return {};
 }
 
@@ -213,13 +226,14 @@ std::error_code inspect(const Folder& folder, const std::string& name, Target& t
     struct stat status { };
     if (::fstatat(fd(folder.handle), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? std::error_code() : lastError();
-    target.exists = true;
+    target.entry = idOf(status);
     if (S_ISDIR(status.st_mode))
         return std::make_error_code(std::errc::is_a_directory);
     if (S_ISREG(status.st_mode)) {
         // Refused where a plain open for writing would refuse it; the owner
         // with the write bit set needs no asking.
-        const bool ownWritable = status.st_uid == ::geteuid() && (status.st_mode & S_IWUSR) != 0;
+        static const uid_t user = ::geteuid();
+        const bool ownWritable = status.st_uid == user && (status.st_mode & S_IWUSR) != 0;
         if (!ownWritable && ::faccessat(fd(folder.handle), name.c_str(), W_OK, AT_EACCESS) != 0)
             return lastError();
         target.keep = Access{status.st_mode & 0777, {}};
@@ -275,7 +289,7 @@ std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t siz
     }
 }
 
-std::error_code setAccess(Handle file, const std::optional<Access>& keep, Creation creation)
+std::error_code setAccess(const Folder& folder, Handle file, const std::optional<Access>& keep, Creation creation)
 {
     if (!keep) {
         // An unnamed file has what its creation gave it (the umask, or the
@@ -286,8 +300,14 @@ std::error_code setAccess(Handle file, const std::optional<Access>& keep, Creati
             ::fchmod(fd(file), newFileMode());
         return {};
     }
-    if (const std::error_code failed = setAcl(fd(file), keep->acl))
-        return failed;
+    // An unnamed file in a folder without a default ACL has no ACL, and the
+    // mode of a plain create: where that is what it replaces, it is done.
+    const bool plain = creation == Creation::unnamed && !folder.defaultAcl;
+    if (plain && keep->acl.empty() && keep->mode == newFileMode())
+        return {};
+    if (!(plain && keep->acl.empty()))
+        if (const std::error_code failed = setAcl(fd(file), keep->acl))
+            return failed;
     if (::fchmod(fd(file), keep->mode) == 0)
         return {};
     // Refused: the file as the file system made it will do, if it is no

@@ -86,7 +86,7 @@ std::error_code inspect(const Folder& folder, const std::string& name, Target& t
     const DWORD attributes = ::GetFileAttributesW((folder.path / name).wstring().c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return {};
-    target.exists = true;
+    target.entry = entryIdOf(folder.path / name);
     const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !link)
         return std::make_error_code(std::errc::is_a_directory);
@@ -133,7 +133,7 @@ std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t siz
     return {};
 }
 
-std::error_code setAccess(Handle, const std::optional<Access>&, Creation)
+std::error_code setAccess(const Folder&, Handle, const std::optional<Access>&, Creation)
 {
     return {};
 }

@@ -88,10 +88,14 @@ FileError OutputFolder::replace(const std::string& name, const std::uint8_t* dat
         opened_ = true;
     }
     system::Target target;
-    if (const std::error_code refused = system::inspect(folder_, name, target))
-        return refused;
+    const std::error_code inspected = system::inspect(folder_, name, target);
+    if (target.entry && guard_)
+        if (const std::error_code refused = guard_(*target.entry))
+            return refused;
+    if (inspected)
+        return inspected;
     // Known up front, so no temporary is left that the folder will not let go.
-    if (target.exists && folder_.appendOnly)
+    if (target.entry && folder_.appendOnly)
         return Error::appendOnlyFolder;
     FileError failed = testSwitches().namedTemporary
         ? FileError{std::make_error_code(std::errc::not_supported)}
@@ -113,9 +117,9 @@ FileError OutputFolder::write(const system::Folder& folder, const std::string& n
     Pending pending(folder, file);
     if (const std::error_code failed = writeAll(file.handle, data, size))
         return pending.fail(failed);
-    if (const std::error_code failed = system::setAccess(file.handle, target.keep, creation))
+    if (const std::error_code failed = system::setAccess(folder, file.handle, target.keep, creation))
         return pending.fail(failed);
-    if (const std::error_code failed = putInPlace(folder, name, target.exists, creation, file))
+    if (const std::error_code failed = putInPlace(folder, name, target.entry.has_value(), creation, file))
         return pending.fail(failed);
     pending.done();
     return {};

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <system_error>
 
@@ -28,7 +29,12 @@ namespace d88 {
 // where the systems differ.
 class OutputFolder {
 public:
-    explicit OutputFolder(std::filesystem::path folder) : path_(std::move(folder)) { }
+    // Says why what is at a name must not be replaced; no error where it may be.
+    using Guard = std::function<std::error_code(const FileId& entry)>;
+    explicit OutputFolder(std::filesystem::path folder, Guard guard = {})
+        : path_(std::move(folder)), guard_(std::move(guard))
+    {
+    }
     ~OutputFolder();
     OutputFolder(const OutputFolder&) = delete;
     OutputFolder& operator=(const OutputFolder&) = delete;
@@ -42,6 +48,7 @@ private:
                     system::Creation creation, const std::uint8_t* data, std::size_t size);
 
     std::filesystem::path path_;
+    Guard guard_;
     system::Folder folder_;
     bool opened_ = false; // the folder is opened on first use
 };

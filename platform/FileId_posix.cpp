@@ -1,6 +1,6 @@
 #include "FileId.hpp"
 
-#include <sys/stat.h>
+#include "StatId.hpp"
 
 namespace d88 {
 namespace {
@@ -10,14 +10,14 @@ std::int64_t nanoseconds(const struct timespec& time)
     return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
 
+} // namespace
+
 FileId idOf(const struct stat& status)
 {
     return FileId{static_cast<std::uint64_t>(status.st_dev), static_cast<std::uint64_t>(status.st_ino),
                   FileStamp{S_ISREG(status.st_mode), static_cast<std::uint64_t>(status.st_size),
                             nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)}};
 }
-
-} // namespace
 
 std::optional<FileId> entryIdOf(const std::filesystem::path& path)
 {
