@@ -173,7 +173,7 @@ void lookup(benchmark::State& state)
     const fs::path image =
         state.range(0) == 5 ? workspace().image("chain5.d88", chain5) : workspace().image("chain65535.d88", chain65535);
     D88Image reader;
-    if (!reader.open(image.c_str()) || !reader.selectDisk(0))
+    if (reader.open(image.c_str()) || !reader.selectDisk(0))
         state.SkipWithError("cannot open the chain image");
     std::vector<std::uint8_t> sector(1024);
     for (auto _ : state)
@@ -225,7 +225,7 @@ template <class Read> void timeReading(benchmark::State& state, Read read)
     static std::vector<std::uint8_t> buffer(cutBufferSize);
     for (auto _ : state) {
         D88Image reader;
-        if (!reader.open(image.c_str()))
+        if (reader.open(image.c_str()))
             state.SkipWithError("cannot open the image");
         read(reader, image, buffer);
         state.counters["headers read"] = static_cast<double>(reader.headersRead());

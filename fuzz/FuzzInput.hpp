@@ -9,7 +9,8 @@
 
 namespace d88::fuzz {
 
-// The reader works on files, so each input is written to one file per process.
+// The program's entry opens an image by its name, so for it each input is
+// written to one file per process.
 inline const char* writeInput(const std::uint8_t* data, std::size_t size)
 {
     static const std::string path =

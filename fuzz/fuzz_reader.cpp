@@ -223,12 +223,14 @@ void checkPlanned(D88Image& image, std::size_t memoBudget, ReferenceReader& refe
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const char* path = writeInput(data, size);
+    const std::span<const std::uint8_t> bytes(data, size);
     D88Image plain;
     constexpr std::size_t tightBudget = 2;
     D88Image image(WalkLimits{.logReads = true});
     D88Image tight(WalkLimits{.memoBudget = tightBudget, .indexFrom = 1, .sectorBudget = 1500, .logReads = true});
-    require(plain.open(path) && image.open(path) && tight.open(path), "open");
+    plain.open(bytes);
+    image.open(bytes);
+    tight.open(bytes);
     ReferenceReader reference({data, size});
     require(static_cast<std::size_t>(plain.diskCount()) == reference.diskCount(), "disk count");
     const std::int32_t disks = std::min(plain.diskCount(), disksVisited);

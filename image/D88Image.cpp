@@ -25,15 +25,26 @@ void D88Image::close()
     trackTable_.fill(0);
 }
 
-bool D88Image::open(const char* path)
+std::error_code D88Image::open(const char* path)
 {
     close();
     if (path == nullptr)
-        return true;
-    openError_ = stream_.open(path);
-    if (openError_)
-        return false;
+        return {};
+    if (const std::error_code failed = stream_.open(path))
+        return failed;
+    indexDisks();
+    return {};
+}
 
+void D88Image::open(std::span<const std::uint8_t> bytes)
+{
+    close();
+    stream_.open(bytes);
+    indexDisks();
+}
+
+void D88Image::indexDisks()
+{
     std::uint64_t offset = 0;
     std::array<std::uint8_t, DiskHeader::size> raw{};
     while (diskCount_ < maxDisks) {
@@ -44,7 +55,6 @@ bool D88Image::open(const char* path)
         ++diskCount_;
     }
     moreDisks_ = diskCount_ == maxDisks && stream_.readAt(offset, raw.data(), raw.size()) == raw.size();
-    return true;
 }
 
 void D88Image::clearSelection()

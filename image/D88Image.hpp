@@ -39,13 +39,15 @@ public:
     {
     }
 
-    // With a path: opens and indexes the file, false only when it cannot be
-    // opened. With nullptr: closes the image and returns true.
-    [[nodiscard]] bool open(const char* path);
+    // With a path: opens and indexes the file; the error says why it cannot
+    // be opened (the system's reason, or not a regular file). With nullptr:
+    // closes the image.
+    [[nodiscard]] std::error_code open(const char* path);
+    // Indexes bytes in memory as an image, which the caller keeps alive while
+    // the image is open (the tests and fuzz targets read images so).
+    void open(std::span<const std::uint8_t> bytes);
     // Forgets everything of the last image: its disks, selection and answers.
     void close();
-    // Why the last open failed (the system's reason, or not a regular file).
-    std::error_code openError() const { return openError_; }
     std::int32_t diskCount() const { return diskCount_; }
     // True when a whole disk header follows the last of the maxDisks indexed.
     bool moreDisksFollow() const { return moreDisks_; }
@@ -104,6 +106,7 @@ public:
     std::size_t readHead(std::span<std::uint8_t> head) { return stream_.readAt(0, head.data(), head.size()); }
 
 private:
+    void indexDisks();
     void clearSelection();
     std::optional<std::uint64_t> trackStart(std::int32_t track) const;
     template <class Visit>
@@ -111,7 +114,6 @@ private:
 
     WalkLimits limits_;
     ImageStream stream_;
-    std::error_code openError_;
     HeaderReader headers_;
     WalkAnswers answers_;
     SectorStore sectors_;

@@ -7,12 +7,24 @@ namespace d88 {
 std::error_code ImageStream::open(const char* path)
 {
     close();
-    return file_.open(path);
+    const std::error_code failed = file_.open(path);
+    if (!failed)
+        source_ = &file_;
+    return failed;
+}
+
+void ImageStream::open(std::span<const std::uint8_t> bytes)
+{
+    close();
+    memory_ = MemoryBytes(bytes);
+    source_ = &memory_;
 }
 
 void ImageStream::close()
 {
     file_.close();
+    memory_ = MemoryBytes();
+    source_ = nullptr;
     windowStart_ = 0;
     windowLength_ = 0;
 }
@@ -28,13 +40,13 @@ void ImageStream::fill(std::uint64_t position)
     const bool goesBack = windowLength_ > 0 && position < windowStart_ && windowStart_ - position < windowSize / 2;
     fillSize_ = goesBack ? windowSize : runsOn ? std::min(2 * fillSize_, windowSize) : smallFill;
     windowStart_ = position;
-    windowLength_ = file_.readAt(position, window_.data(), fillSize_);
+    windowLength_ = source_ != nullptr ? source_->readAt(position, window_.data(), fillSize_) : 0;
 }
 
 std::size_t ImageStream::readMissed(std::uint64_t position, std::uint8_t* destination, std::size_t count)
 {
     if (count > smallFill / 2)
-        return file_.readAt(position, destination, count);
+        return source_ != nullptr ? source_->readAt(position, destination, count) : 0;
     fill(position);
     const std::size_t got = std::min(count, windowLength_);
     std::memcpy(destination, window_.data(), got);

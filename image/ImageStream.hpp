@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <span>
 
 #include "NativeFile.hpp"
 
 namespace d88 {
 
-// Read-only access to the image file by absolute position. Every read says how
+// Read-only access to the image by absolute position, from a file or from
+// bytes in memory. Every read says how
 // many bytes it really got, so nothing past the end of the file is ever used.
 //
 // Walking a track reads small headers one after another, so one window of the
@@ -28,10 +30,12 @@ public:
     static constexpr std::size_t smallFill = 4096;
 
     [[nodiscard]] std::error_code open(const char* path);
+    // Bytes in memory, which the caller keeps alive while they are read.
+    void open(std::span<const std::uint8_t> bytes);
     void close();
-    bool isOpen() const { return file_.isOpen(); }
-    std::optional<FileId> fileId() const { return file_.id(); }
-    std::uint64_t fileSize() const { return file_.size(); }
+    bool isOpen() const { return source_ != nullptr; }
+    std::optional<FileId> fileId() const { return source_ != nullptr ? source_->id() : std::nullopt; }
+    std::uint64_t fileSize() const { return source_ != nullptr ? source_->size() : 0; }
 
     // Copies up to `count` bytes starting at `position`; returns how many arrived.
     std::size_t readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count)
@@ -62,6 +66,8 @@ private:
     std::size_t readMissed(std::uint64_t position, std::uint8_t* destination, std::size_t count);
 
     NativeFile file_;
+    MemoryBytes memory_;
+    const ByteSource* source_ = nullptr; // the one of the two that is open
     std::array<std::uint8_t, windowSize> window_{};
     std::uint64_t windowStart_ = 0;
     std::size_t windowLength_ = 0;

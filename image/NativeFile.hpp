@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 
+#include "ByteSource.hpp"
 #include "FileId.hpp"
 
 namespace d88 {
@@ -13,10 +14,10 @@ namespace d88 {
 // file position and no library buffering. This is the one place the image
 // side touches the operating system; NativeFile_posix.cpp and
 // NativeFile_windows.cpp hold the two versions.
-class NativeFile {
+class NativeFile : public ByteSource {
 public:
     NativeFile() = default;
-    ~NativeFile() { close(); }
+    ~NativeFile() override { close(); }
     NativeFile(const NativeFile&) = delete;
     NativeFile& operator=(const NativeFile&) = delete;
 
@@ -27,13 +28,10 @@ public:
     void close();
     bool isOpen() const { return handle_ != closedHandle; }
     // Identity of the open file as it is now; nullopt when closed.
-    std::optional<FileId> id() const { return isOpen() ? openIdOf(handle_) : std::nullopt; }
+    std::optional<FileId> id() const override { return isOpen() ? openIdOf(handle_) : std::nullopt; }
     // The file's size now; 0 when closed or when the system cannot say.
-    std::uint64_t size() const;
-
-    // Copies up to `count` bytes from `position`; returns how many arrived
-    // (fewer only at the end of the file or on a read error).
-    std::size_t readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count) const;
+    std::uint64_t size() const override;
+    std::size_t readAt(std::uint64_t position, std::uint8_t* destination, std::size_t count) const override;
 
 private:
     static constexpr std::intptr_t closedHandle = -1;

@@ -44,8 +44,8 @@ int run(int argc, char** args)
         std::cerr << d88::info::usageText;
         return exitFailure;
     }
-    if (!image.open(options->image.c_str())) {
-        std::cerr << "d88info: cannot open " << options->image << ": " << image.openError().message() << "\n";
+    if (const std::error_code failed = image.open(options->image.c_str())) {
+        std::cerr << "d88info: cannot open " << options->image << ": " << failed.message() << "\n";
         return exitFailure;
     }
     d88::info::reportImage(image, *options, buffer, std::cout);

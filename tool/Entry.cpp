@@ -49,8 +49,8 @@ bool logWritten(ToolContext& context)
 int cut(const Command& command, ToolContext& context)
 {
     D88Image& image = context.image;
-    if (!image.open(command.image.c_str())) {
-        context.err << openFailedText << openError(command.image, image.openError().message());
+    if (const std::error_code failed = image.open(command.image.c_str())) {
+        context.err << openFailedText << openError(command.image, failed.message());
         return exitFailure;
     }
 

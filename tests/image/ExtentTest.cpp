@@ -15,8 +15,8 @@ class ExtentTest : public ::testing::Test {
 protected:
     void openDisk(const Disk& disk)
     {
-        test::writeFile(dir / "disk.d88", disk.bytes());
-        ASSERT_TRUE(image.open((dir / "disk.d88").string().c_str()));
+        bytes = disk.bytes();
+        image.open(std::span<const std::uint8_t>(bytes));
         ASSERT_TRUE(image.selectDisk(0));
         image.setSectorRange(1, 5);
     }
@@ -31,7 +31,7 @@ protected:
         return bytes;
     }
 
-    test::TempDir dir;
+    std::vector<std::uint8_t> bytes; // the open image
     D88Image image;
     std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(64 * 1024, 0xEE);
 };

@@ -25,12 +25,11 @@ Record rec(std::uint8_t c, std::uint8_t h, std::uint8_t r, std::uint8_t n, std::
 
 class ReaderTest : public ::testing::Test {
 protected:
-    // Writes `bytes` as an image file and opens it.
-    D88Image& open(const std::vector<std::uint8_t>& bytes)
+    // Opens `bytes` as an image, kept here while it is read.
+    D88Image& open(std::vector<std::uint8_t> bytes)
     {
-        const auto path = dir / ("image" + std::to_string(files++) + ".d88");
-        test::writeFile(path, bytes);
-        EXPECT_TRUE(image.open(path.string().c_str()));
+        bytes_ = std::move(bytes);
+        image.open(std::span<const std::uint8_t>(bytes_));
         return image;
     }
     D88Image& openDisk(const Disk& disk)
@@ -45,8 +44,8 @@ protected:
         return image.readSector(SectorAddress{track, c, h, r, n}, std::span(buffer).first(capacity));
     }
 
+    std::vector<std::uint8_t> bytes_;
     test::TempDir dir;
-    int files = 0;
     D88Image image;
     std::array<std::uint8_t, 4096> buffer{};
 };
@@ -88,8 +87,8 @@ TEST_F(ReaderTest, IndexesAtMostSixtyFourDisks)
 
 TEST_F(ReaderTest, RefusesWhatCannotBeOpenedAsAFile)
 {
-    EXPECT_FALSE(image.open((dir / "missing.d88").string().c_str()));
-    EXPECT_FALSE(image.open(dir.path().string().c_str()));
+    EXPECT_EQ(image.open((dir / "missing.d88").string().c_str()), std::errc::no_such_file_or_directory);
+    EXPECT_EQ(image.open(dir.path().string().c_str()), std::errc::is_a_directory);
     EXPECT_EQ(image.diskCount(), 0);
     EXPECT_FALSE(image.selectDisk(0));
 }
@@ -143,7 +142,7 @@ TEST_F(ReaderTest, ClosingAndReopeningLeaveNoWayToTheOldDisk)
     EXPECT_FALSE(image.trackPresent(3));
     EXPECT_FALSE(image.fileId().has_value());
     openDisk(disk);
-    EXPECT_TRUE(image.open(nullptr)) << "the same close";
+    EXPECT_FALSE(image.open(nullptr)) << "the same close, with no error";
     EXPECT_STREQ(image.diskName(), "");
     EXPECT_EQ(read(3, 1, 1, 1, 3), 0);
     EXPECT_FALSE(image.selectDisk(0));

@@ -31,7 +31,7 @@ protected:
 
 TEST_F(SamplesTest, CleanImageHoldsSixteenSectorsOnEveryTrack)
 {
-    ASSERT_TRUE(image.open(sample("clean-2d-256.d77").c_str()));
+    ASSERT_EQ(image.open(sample("clean-2d-256.d77").c_str()), std::error_code());
     ASSERT_EQ(image.diskCount(), 1);
     ASSERT_TRUE(image.selectDisk(0));
     int present = 0;
@@ -58,7 +58,7 @@ TEST_F(SamplesTest, CleanImageHoldsSixteenSectorsOnEveryTrack)
 
 TEST_F(SamplesTest, ShortLastTrackHoldsOneRecord)
 {
-    ASSERT_TRUE(image.open(sample("short-last-track-2d-256.d88").c_str()));
+    ASSERT_EQ(image.open(sample("short-last-track-2d-256.d88").c_str()), std::error_code());
     ASSERT_EQ(image.diskCount(), 1);
     ASSERT_TRUE(image.selectDisk(0));
     EXPECT_EQ(image.listSectorIds(79, std::span(buffer.data(), 1024)), 4);
@@ -71,7 +71,7 @@ TEST_F(SamplesTest, EveryAnswerIsThePlainReadingsOnEveryRealImage)
     for (const char* name : test::sampleNames) {
         const auto bytes = test::readFile(test::samplesDir() / name);
         fuzz::ReferenceReader reference(bytes);
-        ASSERT_TRUE(image.open(sample(name).c_str()));
+        ASSERT_EQ(image.open(sample(name).c_str()), std::error_code());
         ASSERT_EQ(static_cast<std::size_t>(image.diskCount()), reference.diskCount()) << name;
         for (std::int32_t disk = 0; disk < image.diskCount(); ++disk) {
             ASSERT_TRUE(image.selectDisk(disk));

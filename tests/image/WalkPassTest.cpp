@@ -87,17 +87,14 @@ void prepare(D88Image& image, const std::vector<int>& tracks, int ch, int lastR,
 
 TEST(WalkPassTest, MergedWalksAnswerAsPlainWalksAndReadEachHeaderOnce)
 {
-    test::TempDir dir;
     const auto bytes = mergedChains().bytes();
-    const auto path = dir / "chains.d88";
-    test::writeFile(path, bytes);
     fuzz::ReferenceReader reference(bytes);
     reference.select(0);
 
     for (const WalkLimits& limits : limitsTried) {
         for (int order = 0; order < 4; ++order) {
             D88Image image(limits);
-            ASSERT_TRUE(image.open(path.string().c_str()));
+            image.open(bytes);
             ASSERT_TRUE(image.selectDisk(0));
             // Order 3 is a pass per track: later passes meet what earlier ones read.
             prepare(image, tracksInOrder(order % 3), 0, 10, order == 3);
@@ -134,14 +131,12 @@ TEST(WalkPassTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
     chain[65535].r = 2; // first past it
     chain[65544].r = 3; // last of track 1's walk
     disk.trackEntryOverrides[1] = firstRecord + (16 + 4) * 10;
-    test::TempDir dir;
-    const auto path = dir / "cap.d88";
-    test::writeFile(path, disk.bytes());
+    const auto bytes = disk.bytes();
 
     for (const WalkLimits& limits : {WalkLimits{}, WalkLimits{.memoBudget = 1, .indexFrom = 1}})
         for (const int firstTrack : {0, 1}) {
             D88Image image(limits);
-            ASSERT_TRUE(image.open(path.string().c_str()));
+            image.open(bytes);
             ASSERT_TRUE(image.selectDisk(0));
             // Planned in either order, and plain for the tight reader's second track.
             prepare(image, {firstTrack, limits.memoBudget == 1 ? firstTrack : 1 - firstTrack}, 9, 3);
@@ -183,16 +178,14 @@ std::vector<std::uint8_t> countsAndEnd()
 
 TEST(WalkPassTest, ListingsGoOnPastACountOfZeroAndEveryWalkEndsAtTheFileEnd)
 {
-    test::TempDir dir;
     const auto bytes = countsAndEnd();
-    test::writeFile(dir / "counts.d88", bytes);
     fuzz::ReferenceReader reference(bytes);
     reference.select(0);
     const auto listed = [](int track) { return 4 * (3 + 4 * track); }; // bytes of ids each track's listing takes
 
     for (const std::size_t indexFrom : {1, 1000}) {
         D88Image image(WalkLimits{.indexFrom = indexFrom, .logReads = true});
-        ASSERT_TRUE(image.open((dir / "counts.d88").string().c_str()));
+        image.open(bytes);
         ASSERT_TRUE(image.selectDisk(0));
         // Searches in one pass and listings in the next, which meets what the first read.
         WalkPlan searches, listings;

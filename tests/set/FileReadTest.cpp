@@ -20,9 +20,8 @@ protected:
     {
         Disk disk;
         disk.tracks[0] = track;
-        const auto path = dir / ("image" + std::to_string(files++) + ".d88");
-        test::writeFile(path, disk.bytes());
-        EXPECT_TRUE(image.open(path.string().c_str()));
+        bytes = disk.bytes();
+        image.open(std::span<const std::uint8_t>(bytes));
         EXPECT_TRUE(image.selectDisk(0));
         image.setSectorRange(1, 5);
         buffer.assign(bufferSize, 0xEE);
@@ -33,8 +32,7 @@ protected:
         return Record{0, 0, r, 3, std::vector<std::uint8_t>(size, r), {}, {}};
     }
 
-    test::TempDir dir;
-    int files = 0;
+    std::vector<std::uint8_t> bytes; // the open image
     D88Image image;
     std::vector<std::uint8_t> buffer;
     const CatalogueFile file{"FILE", SectorAddress{0, 0, 0, 1, 3}, 1024, 2048};

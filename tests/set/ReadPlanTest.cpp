@@ -22,11 +22,9 @@ namespace {
 // passes did not.
 TEST(ReadPlanTest, TwoPassesAnswerEveryReadOfBothPrograms)
 {
-    test::TempDir dir;
     Disk b = setDisk('B', Signature::diskB);
     b.trackEntryOverrides[7] = b.trackEntryOverrides[6] = 0; // absent tracks are planned as nothing
-    test::writeFile(dir / "set.d88", image({b, setDisk('A', Signature::diskA), setDisk('C', Signature::none)}));
-    const auto path = (dir / "set.d88").string();
+    const auto bytes = image({b, setDisk('A', Signature::diskA), setDisk('C', Signature::none)});
     std::vector<std::uint8_t> buffer(cutBufferSize);
 
     const auto readsOnce = [](const D88Image& image) {
@@ -34,7 +32,7 @@ TEST(ReadPlanTest, TwoPassesAnswerEveryReadOfBothPrograms)
         return image.headersRead() == reads.size() && std::set(reads.begin(), reads.end()).size() == reads.size();
     };
     D88Image cut(WalkLimits{.logReads = true});
-    ASSERT_TRUE(cut.open(path.c_str()));
+    cut.open(bytes);
     const auto kinds = identifyDisks(cut, buffer, 0, cut.diskCount());
     EXPECT_EQ(kinds, (std::vector{DiskKind::diskB, DiskKind::diskA, DiskKind::neither}));
     prepareCatalogues(cut, kinds);
@@ -48,9 +46,9 @@ TEST(ReadPlanTest, TwoPassesAnswerEveryReadOfBothPrograms)
 
     for (const std::optional<DiskKind> as : {std::optional<DiskKind>{}, std::optional(DiskKind::diskA)}) {
         D88Image info(WalkLimits{.logReads = true});
-        ASSERT_TRUE(info.open(path.c_str()));
+        info.open(bytes);
         std::ostringstream report;
-        info::reportImage(info, info::Options{path, true, as}, buffer, report);
+        info::reportImage(info, info::Options{"set.d88", true, as}, buffer, report);
         EXPECT_TRUE(readsOnce(info));
     }
 }
