@@ -199,13 +199,16 @@ std::int32_t D88Image::stepExtent(const SectorAddress& start, std::int32_t lengt
     return total;
 }
 
-std::int32_t D88Image::readExtent(const SectorAddress& start, std::span<std::uint8_t> buffer, Shortfall* stop)
+std::int32_t D88Image::readExtent(const SectorAddress& start, std::span<std::uint8_t> buffer, Shortfall* stop,
+                                  std::vector<SectorAddress>* read)
 {
     return stepExtent(start, clampedSize(buffer), [&](const SectorAddress& at, std::int32_t done, std::int32_t step) {
         const auto sector = buffer.subspan(static_cast<std::size_t>(done), static_cast<std::size_t>(step));
         const std::int32_t placed = readSector(at, sector);
         if (placed < step && stop != nullptr)
             *stop = Shortfall{at.track, at.c, at.h, at.r, placed, step};
+        if (placed >= step && read != nullptr)
+            read->push_back(at);
         return placed >= step;
     });
 }

@@ -71,9 +71,10 @@ public:
     };
     // Fills `buffer` with a run of consecutive sectors from `start` across
     // tracks; returns the bytes read in full. `stop`, when given, receives
-    // where a short extent stopped.
+    // where a short extent stopped; `read`, the address of every sector that
+    // delivered its whole request, in order.
     [[nodiscard]] std::int32_t readExtent(const SectorAddress& start, std::span<std::uint8_t> buffer,
-                                          Shortfall* stop = nullptr);
+                                          Shortfall* stop = nullptr, std::vector<SectorAddress>* read = nullptr);
 
     // Where each indexed disk starts in the file (0 for an index out of range).
     std::uint64_t diskOffset(std::int32_t index) const;

@@ -76,12 +76,14 @@ void reportIdentification(std::span<const std::uint8_t> sector, const Identifica
     out << "  verdict: " << kindName(id.kind) << '\n';
 }
 
-void reportFiles(D88Image& image, const std::vector<CatalogueFile>& files, std::span<std::uint8_t> buffer,
-                 std::ostream& out)
+// Returns each file's reading, for the map.
+std::vector<FileRead> reportFiles(D88Image& image, const std::vector<CatalogueFile>& files,
+                                  std::span<std::uint8_t> buffer, std::ostream& out)
 {
+    std::vector<FileRead> reads;
     for (const CatalogueFile& file : files) {
         // Read as d88cut reads it, so the counts and the stop are the ones its warning names.
-        const FileRead read = readCatalogueFile(image, file, buffer);
+        const FileRead& read = reads.emplace_back(readCatalogueFile(image, file, buffer));
         char line[96];
         std::snprintf(line, sizeof line, "    %-7s %6d of %6d bytes  %s", file.name.c_str(), read.found, file.length,
                       read.complete ? "complete" : "incomplete");
@@ -90,6 +92,7 @@ void reportFiles(D88Image& image, const std::vector<CatalogueFile>& files, std::
             out << " (stops at " << stopText(read.stop) << ")";
         out << '\n';
     }
+    return reads;
 }
 
 // The names D88 images give their media type byte.
@@ -180,12 +183,13 @@ void reportImage(D88Image& image, const Options& options, std::span<std::uint8_t
 
         const DiskKind kind = options.as.value_or(id.kind);
         const auto files = catalogueFor(kind);
+        std::vector<FileRead> reads;
         if (!files.empty()) {
             out << "  files of " << kindName(kind) << ", as d88cut would find them:\n";
-            reportFiles(image, files, buffer, out);
+            reads = reportFiles(image, files, buffer, out);
         }
         if (options.map) {
-            const SectorMap map(files);
+            const SectorMap map(files, reads);
             out << "  sector map (R of each record in track order; C/H/R/N where they do not fit the track";
             if (!files.empty())
                 out << "; =CODE: used by " << map.legend();

@@ -32,17 +32,14 @@ std::string SectorMap::codeFor(const std::string& name)
     return code;
 }
 
-SectorMap::SectorMap(const std::vector<CatalogueFile>& files)
+SectorMap::SectorMap(const std::vector<CatalogueFile>& files, const std::vector<FileRead>& reads)
 {
-    for (const CatalogueFile& file : files) {
-        const std::string code = codeFor(file.name);
-        legend_.emplace_back(code, file.name);
-        SectorAddress at = file.start;
-        for (std::int32_t done = 0; done < file.skip + file.length; done += sectorSize(at.n)) {
+    for (std::size_t i = 0; i < files.size() && i < reads.size(); ++i) {
+        const std::string code = codeFor(files[i].name);
+        legend_.emplace_back(code, files[i].name);
+        for (const SectorAddress& at : reads[i].sectors)
             if (const auto identity = packIdentity(at.c, at.h, at.r, at.n))
                 owners_.emplace(key(at.track, *identity), code);
-            at.advance(setFirstSector, setLastSector);
-        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Catalogue.hpp"
+#include "FileRead.hpp"
 
 namespace d88 {
 class D88Image;
@@ -14,11 +15,13 @@ class D88Image;
 
 namespace d88::info {
 
-// Which catalogue file each sector identity of a disk belongs to, with a short
-// code per file for the map.
+// Which catalogue file reads each sector of a disk, with a short code per
+// file for the map: taken from the files' own readings, so the map marks
+// what d88cut reads, no more.
 class SectorMap {
 public:
-    explicit SectorMap(const std::vector<CatalogueFile>& files);
+    // `reads` holds the reading of each of `files`, in the same order.
+    SectorMap(const std::vector<CatalogueFile>& files, const std::vector<FileRead>& reads);
 
     // Short code of the file that reads this identity on this track; empty when none does.
     const std::string& codeOf(std::int32_t track, std::uint32_t identity) const;

@@ -14,7 +14,7 @@ FileRead readCatalogueFile(D88Image& image, const CatalogueFile& file, std::span
     const std::int32_t wanted = file.skip + file.length;
     std::fill_n(buffer.begin(), wanted, std::uint8_t{0});
     const std::int32_t placed =
-        image.readExtent(file.start, buffer.first(static_cast<std::size_t>(wanted)), &read.stop);
+        image.readExtent(file.start, buffer.first(static_cast<std::size_t>(wanted)), &read.stop, &read.sectors);
     read.found = std::clamp(placed - file.skip, 0, file.length);
     read.complete = placed == wanted;
     return read;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "Catalogue.hpp"
 #include "D88Image.hpp"
@@ -15,6 +16,7 @@ struct FileRead {
     std::int32_t found = 0;     // bytes of the file found, in whole sectors (0 to length)
     bool complete = false;      // every sector of the extent was found in full
     D88Image::Shortfall stop{}; // where an incomplete read stopped
+    std::vector<SectorAddress> sectors; // every sector read in full, in order
 };
 
 // Reads the file's extent into the start of `buffer`. Whatever the extent
