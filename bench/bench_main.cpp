@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>

@@ -8,8 +8,8 @@
 #include "Console.hpp"
 #include "D88Image.hpp"
 #include "Options.hpp"
-#include "Program.hpp"
 #include "OutOfMemory.hpp"
+#include "Program.hpp"
 #include "Report.hpp"
 
 namespace {

@@ -17,10 +17,7 @@ struct FileError {
     FileError() = default;
     FileError(std::error_code code, std::string left = {}) : reason(code), leftBehind(std::move(left)) { }
     template <class Code>
-        requires std::is_error_code_enum_v<Code>
-    FileError(Code code) : reason(make_error_code(code))
-    {
-    }
+    requires std::is_error_code_enum_v<Code> FileError(Code code) : reason(make_error_code(code)) { }
     explicit operator bool() const { return static_cast<bool>(reason); }
     // "REASON", or "REASON; the temporary NAME could not be removed".
     std::string message() const

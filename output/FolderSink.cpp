@@ -18,8 +18,7 @@ bool isOpenFile(const FileId& entry, const std::optional<FileId>& open)
 } // namespace
 
 FolderSink::FolderSink(const std::filesystem::path& folder, Identity image, bool create)
-    : folder_(folder, [this](const FileId& entry) { return refusal(entry); }), image_(std::move(image)),
-      create_(create)
+    : folder_(folder, [this](const FileId& entry) { return refusal(entry); }), image_(std::move(image)), create_(create)
 {
 }
 

@@ -14,8 +14,8 @@
 #endif
 
 #include "FolderSystem.hpp"
-#include "StatId.hpp"
 #include "OutputFolder.hpp"
+#include "StatId.hpp"
 
 namespace d88 {
 namespace {

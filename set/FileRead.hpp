@@ -12,10 +12,10 @@ namespace d88 {
 
 // What reading one catalogue file found: d88cut cuts it, d88info reports it.
 struct FileRead {
-    bool fits = false;          // skip + length fit the buffer; nothing is read otherwise
-    std::int32_t found = 0;     // bytes of the file found, in whole sectors (0 to length)
-    bool complete = false;      // every sector of the extent was found in full
-    D88Image::Shortfall stop{}; // where an incomplete read stopped
+    bool fits = false;                  // skip + length fit the buffer; nothing is read otherwise
+    std::int32_t found = 0;             // bytes of the file found, in whole sectors (0 to length)
+    bool complete = false;              // every sector of the extent was found in full
+    D88Image::Shortfall stop{};         // where an incomplete read stopped
     std::vector<SectorAddress> sectors; // every sector read in full, in order
 };
 

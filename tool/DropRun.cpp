@@ -36,7 +36,8 @@ int runDropped(int argc, const char* const* argv, D88Image& image, std::span<std
         const std::u8string utf8 = folder.u8string();
         command.directory = std::string(utf8.begin(), utf8.end());
         std::cout << dropHeading(command.image, *command.directory) << std::flush;
-        FolderSink sink(folder, [&image] { return image.fileId(); }, true);
+        FolderSink sink(
+            folder, [&image] { return image.fileId(); }, true);
         ToolContext context{image, buffer, sink, std::cout, std::cerr};
         status = std::max(status, runTool(command, context));
     }
