@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
 
 #include "Program.hpp"
@@ -123,8 +125,9 @@ TEST_F(InfoTest, SaysWhenMoreDisksFollowThanAreRead)
 
 TEST_F(InfoTest, WhatDoesNotLookLikeAnImageIsFlaggedFirst)
 {
-    std::vector<std::uint8_t> gzip{0x1F, 0x8B, 0x08, 0x00};
-    gzip.resize(2000, 0x7A);
+    std::vector<std::uint8_t> gzip(2000, 0x7A);
+    const std::array<std::uint8_t, 4> magic{0x1F, 0x8B, 0x08, 0x00};
+    std::copy(magic.begin(), magic.end(), gzip.begin());
     writeFile(dir / "image.d88", gzip);
     auto result = run({(dir / "image.d88").string()});
     EXPECT_TRUE(result.out.starts_with("warning: this file starts like a gzip archive, not a D88 image: unpack it "

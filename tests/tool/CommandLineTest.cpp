@@ -1,5 +1,7 @@
 #include "EndToEnd.hpp"
 #include "Program.hpp"
+#include <algorithm>
+#include <array>
 
 using namespace d88::build;
 using namespace d88::test;
@@ -126,8 +128,9 @@ TEST_F(CommandLineTest, ImageWithoutAWholeHeaderIsNamedOnlyWithoutADiskNumber)
 TEST_F(CommandLineTest, AnArchiveIsNamedAsWhatItIs)
 {
     // A gzip stream of an image is long enough to be read as a disk.
-    std::vector<std::uint8_t> gzip{0x1F, 0x8B, 0x08, 0x08};
-    gzip.resize(4000, 0x5A);
+    std::vector<std::uint8_t> gzip(4000, 0x5A);
+    const std::array<std::uint8_t, 4> magic{0x1F, 0x8B, 0x08, 0x08};
+    std::copy(magic.begin(), magic.end(), gzip.begin());
     writeFile(imagePath(), gzip);
     const auto result = run({imagePath().string()});
     EXPECT_EQ(result.status, 0);
