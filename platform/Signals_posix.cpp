@@ -48,15 +48,19 @@ void endRunsCleanly(void (*cleanup)() noexcept)
     struct sigaction action { };
     action.sa_handler = onEndingSignal;
     action.sa_mask = endingSignals(); // one handler at a time
+    // Held back while the handlers go in, so that a signal the run was started
+    // with ignored (nohup, a background job) that comes meanwhile is dropped
+    // when it is ignored again, not handled: one call a signal, not two.
+    sigset_t before;
+    ::sigprocmask(SIG_BLOCK, &action.sa_mask, &before);
     for (int signal = 1; signal < NSIG; ++signal) {
-        // A signal the run was started with ignored (nohup, a background job)
-        // stays ignored.
-        struct sigaction current { };
-        if (sigismember(&action.sa_mask, signal) != 1 || ::sigaction(signal, nullptr, &current) != 0 ||
-            current.sa_handler == SIG_IGN)
+        struct sigaction previous { };
+        if (sigismember(&action.sa_mask, signal) != 1 || ::sigaction(signal, &action, &previous) != 0)
             continue;
-        ::sigaction(signal, &action, nullptr);
+        if (previous.sa_handler == SIG_IGN)
+            ::sigaction(signal, &previous, nullptr);
     }
+    ::sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
 } // namespace d88
