@@ -221,25 +221,47 @@ void closeFolder(Folder& folder)
     folder.handle = noHandle;
 }
 
+// The path of `name` in the folder the run opened, for the calls that take
+// no folder handle: through /proc, so that a folder renamed and replaced
+// meanwhile by someone who may write its parent is not the one read.
+std::string pathIn(const Folder& folder, const std::string& name)
+{
+    static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;
+    if (!procFds)
+        return (folder.path / name).string();
+    return "/proc/self/fd/" + std::to_string(fd(folder.handle)) + "/" + name;
+}
+
 std::error_code inspect(const Folder& folder, const std::string& name, Target& target)
 {
-    struct stat status { };
-    if (::fstatat(fd(folder.handle), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
-        return errno == ENOENT ? std::error_code() : lastError();
-    target.entry = idOf(status);
-    if (S_ISDIR(status.st_mode))
-        return std::make_error_code(std::errc::is_a_directory);
-    if (S_ISREG(status.st_mode)) {
+    std::error_code error;
+    // Another run may rename over the name between the looks (on a FUSE file
+    // system that replaces in two steps, the name is briefly missing): look
+    // again.
+    for (int attempt = 0; attempt < aclAttempts; ++attempt) {
+        target = Target{};
+        struct stat status { };
+        if (::fstatat(fd(folder.handle), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+            return errno == ENOENT ? std::error_code() : lastError();
+        target.entry = idOf(status);
+        if (S_ISDIR(status.st_mode))
+            return std::make_error_code(std::errc::is_a_directory);
+        if (!S_ISREG(status.st_mode))
+            return {};
         // Refused where a plain open for writing would refuse it; the owner
         // with the write bit set needs no asking.
         static const uid_t user = ::geteuid();
         const bool ownWritable = status.st_uid == user && (status.st_mode & S_IWUSR) != 0;
-        if (!ownWritable && ::faccessat(fd(folder.handle), name.c_str(), W_OK, AT_EACCESS) != 0)
-            return lastError();
-        target.keep = Access{status.st_mode & 0777, {}};
-        return accessAclOf((folder.path / name).string(), target.keep->acl);
+        if (!ownWritable && ::faccessat(fd(folder.handle), name.c_str(), W_OK, AT_EACCESS) != 0) {
+            error = lastError();
+        } else {
+            target.keep = Access{status.st_mode & 0777, {}};
+            error = accessAclOf(pathIn(folder, name), target.keep->acl);
+        }
+        if (error != std::errc::no_such_file_or_directory)
+            return error;
     }
-    return {};
+    return error;
 }
 
 std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, NewFile& file)
