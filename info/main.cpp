@@ -11,6 +11,7 @@
 #include "OutOfMemory.hpp"
 #include "Program.hpp"
 #include "Report.hpp"
+#include "Signals.hpp"
 
 namespace {
 
@@ -58,6 +59,7 @@ int D88_MAIN(argc, argv)
 {
     if (!d88::console::protectStandardStreams())
         return exitFailure;
+    d88::reportClosedPipes();
     if (!d88::console::prepareForOutOfMemory(outOfMemoryText)) {
         std::cerr << outOfMemoryText << std::flush;
         return exitFailure;

@@ -13,4 +13,8 @@ namespace d88 {
 // call in a signal handler. Call once, before anything that needs cleaning up.
 void endRunsCleanly(void (*cleanup)() noexcept);
 
+// A closed pipe becomes a failed write the program reports, not a signal
+// that ends it silently (endRunsCleanly does this too).
+void reportClosedPipes();
+
 } // namespace d88

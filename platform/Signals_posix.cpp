@@ -44,7 +44,7 @@ void endRunsCleanly(void (*cleanup)() noexcept)
 {
     cleanupOnSignal = cleanup;
     std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGPIPE, SIG_IGN);
+    reportClosedPipes();
     struct sigaction action { };
     action.sa_handler = onEndingSignal;
     action.sa_mask = endingSignals(); // one handler at a time
@@ -61,6 +61,11 @@ void endRunsCleanly(void (*cleanup)() noexcept)
             ::sigaction(signal, &previous, nullptr);
     }
     ::sigprocmask(SIG_SETMASK, &before, nullptr);
+}
+
+void reportClosedPipes()
+{
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 } // namespace d88

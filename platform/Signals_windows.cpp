@@ -28,4 +28,9 @@ void endRunsCleanly(void (*cleanup)() noexcept)
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 
+// No signal: a write to a closed pipe already fails with its reason.
+void reportClosedPipes()
+{
+}
+
 } // namespace d88

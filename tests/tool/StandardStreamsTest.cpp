@@ -13,10 +13,10 @@ using namespace d88::test;
 
 namespace {
 
-// Runs d88cut on `image` in `folder` with descriptor `broken` (1 or 2) a pipe
-// nobody reads; the other stream goes to a file, returned with the status.
+// Runs `program` on `image` in `folder` with descriptor `broken` (1 or 2) a
+// pipe nobody reads; the other stream goes to a file, returned with the status.
 std::pair<int, std::string> withBrokenPipe(int broken, const std::string& image, const std::filesystem::path& folder,
-                                           const std::filesystem::path& capture)
+                                           const std::filesystem::path& capture, const char* program = D88CUT_PATH)
 {
     int ends[2];
     if (::pipe(ends) != 0)
@@ -27,7 +27,7 @@ std::pair<int, std::string> withBrokenPipe(int broken, const std::string& image,
         const int other = ::open(capture.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (other < 0 || ::dup2(ends[1], broken) < 0 || ::dup2(other, 3 - broken) < 0 || ::chdir(folder.c_str()) != 0)
             ::_exit(126);
-        ::execl(D88CUT_PATH, D88CUT_PATH, image.c_str(), static_cast<char*>(nullptr));
+        ::execl(program, program, image.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(ends[1]);
@@ -54,6 +54,12 @@ TEST_F(StandardStreamsTest, APipeThatClosesCostsTheLogNotTheFiles)
     EXPECT_EQ(errStatus, 1);
     EXPECT_EQ(log, diskAProgress + diskBProgress + "error: cannot write standard error\n");
     EXPECT_EQ(checkFiles(a, diskAFiles) + checkFiles(b, diskBFiles), "");
+
+    // d88info's report is its whole job: a reader that went away is a failure it says.
+    const auto [infoStatus, infoErr] =
+        withBrokenPipe(1, imagePath().string(), out.path(), inputs / "other", D88INFO_PATH);
+    EXPECT_EQ(infoStatus, 1);
+    EXPECT_EQ(infoErr, "d88info: cannot write standard output\n");
 }
 
 TEST_F(StandardStreamsTest, ClosedStreamsThatCannotBeReopenedStopTheRunFirst)
