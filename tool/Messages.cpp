@@ -25,6 +25,12 @@ std::string folderError(std::string_view folder, std::string_view reason)
     return "error: cannot create folder " + std::string(folder) + ": " + std::string(reason) + "\n";
 }
 
+std::string disksPassedOver(std::string_view image, std::int32_t read)
+{
+    return "warning: " + std::string(image) + " holds more than " + std::to_string(read) + " disks; only the first " +
+        std::to_string(read) + " are read\n";
+}
+
 std::string nothingFound(std::string_view image, std::optional<std::string_view> archive, bool noDisk)
 {
     const std::string name(image);

@@ -65,6 +65,8 @@ std::string usageProblem(std::string_view program, std::string_view problem);
 std::string openError(std::string_view image, std::string_view reason);
 // "error: cannot create folder DIR: REASON\n"
 std::string folderError(std::string_view folder, std::string_view reason);
+// Said where the image holds more disks than are read.
+std::string disksPassedOver(std::string_view image, std::int32_t read);
 // Why a run recognised no disk: the file is an archive (`archive` names its
 // format), too short to hold a disk, or holds other disks.
 std::string nothingFound(std::string_view image, std::optional<std::string_view> archive, bool noDisk);

@@ -139,6 +139,19 @@ TEST_F(CommandLineTest, AnArchiveIsNamedAsWhatItIs)
     EXPECT_TRUE(outputNames().empty());
 }
 
+TEST_F(CommandLineTest, DisksPastTheReadOnesAreNamedNotPassedOverSilently)
+{
+    std::vector<Disk> disks(64, Disk{});
+    disks.push_back(setDisk('B', Signature::diskB));
+    writeFile(imagePath(), image(disks));
+    const auto result = run({imagePath().string()});
+    EXPECT_EQ(result.status, 0);
+    const std::string name = imagePath().string();
+    EXPECT_EQ(result.err,
+              "warning: " + name + " holds more than 64 disks; only the first 64 are read\nwarning: " + name +
+                  " holds neither Disk A nor Disk B; see what it holds with: d88info " + name + "\n");
+}
+
 TEST_F(CommandLineTest, AnOutputFolderIsMadeWhenThereIsSomethingToPutInIt)
 {
     const Disk b = setDisk('B', Signature::diskB);
