@@ -336,6 +336,30 @@ TEST_F(OutputSafetyTest, AFolderDefaultAclDoesNotWidenAReplacedFile)
         << "a new file gets what a plain create gives: the folder's default entries";
 }
 
+TEST_F(OutputSafetyTest, AFolderSwappedDuringTheRunLendsItsAclToNoFile)
+{
+    // Held as it reads the access of VD000, the first file it replaces, the
+    // run has its folder swapped by someone who may write the parent for one
+    // of their own, with a VD000 whose ACL lets them in. The run goes on in
+    // the folder it opened, and the user's VD000 keeps its own access.
+    writeFile(imagePath(), image({setDisk('A', Signature::diskA)}));
+    const fs::path old = inputs / "pub" / "old";
+    fs::create_directories(inputs / "pub" / "out");
+    writeFile(inputs / "pub" / "out" / "VD000", {1});
+    fs::permissions(inputs / "pub" / "out" / "VD000", fs::perms(0640));
+    const auto result = inShell("command -v strace >/dev/null || exit 77; export ASAN_OPTIONS=detect_leaks=0; "
+                                "strace -o /dev/null -e trace=lgetxattr -e inject=lgetxattr:delay_enter=1000000:when=1 "
+                                "\"$0\" -d pub/out \"$1\" 2>/dev/null | { read -r prog; read -r vd000; "
+                                "mv pub/out pub/old && mkdir pub/out && : >pub/out/VD000 && "
+                                "setfacl -m u:nobody:rw pub/out/VD000 || exit 77; cat >/dev/null; }",
+                                inputs.path());
+    if (result.status == 77)
+        GTEST_SKIP() << "needs strace, and setfacl with ACLs on the temporary folder's file system";
+    EXPECT_EQ(fs::file_size(old / "VD000"), 1024u);
+    EXPECT_EQ(modeOf(old / "VD000"), 0640u);
+    EXPECT_LT(::getxattr((old / "VD000").c_str(), "system.posix_acl_access", nullptr, 0), 0);
+}
+
 TEST_F(OutputSafetyTest, FilesPastTheSizeLimitFailWithTheirReasonAndTheRunGoesOn)
 {
     const Disk a = setDisk('A', Signature::diskA);
