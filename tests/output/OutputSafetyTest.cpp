@@ -488,6 +488,11 @@ TEST_F(OutputSafetyTest, FailingCallsRefuseAReplacementWithTheirReason)
     result = failing("lgetxattr", "error=ERANGE:when=1");
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(fs::file_size(out / "PROG"), 32768u);
+    // Gone between the looks (another run renaming over it on FUSE): looked at again.
+    fresh(0644);
+    result = failing("lgetxattr", "error=ENOENT:when=1");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(fs::file_size(out / "PROG"), 32768u);
 
     // A folder that refuses renames and removals: the temporary is named.
     fresh(0644);
