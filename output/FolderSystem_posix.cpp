@@ -26,6 +26,8 @@ constexpr const char* accessAclName = "system.posix_acl_access";
 constexpr const char* defaultAclName = "system.posix_acl_default";
 // An ACL that grows between asking its size and reading it is read again.
 constexpr int aclAttempts = 4;
+// A name another run renames over while it is looked at is looked at again.
+constexpr int inspectAttempts = 4;
 
 // The named temporary of this run, for a signal handler: written before the
 // name exists on disk, cleared once it is renamed or removed.
@@ -68,6 +70,12 @@ mode_t newFileMode()
         return static_cast<mode_t>(0666 & ~mask);
     }();
     return mode;
+}
+
+// What `descriptor` leads to, as a path for the calls that take no descriptor.
+std::string procPathOf(int descriptor)
+{
+    return "/proc/self/fd/" + std::to_string(descriptor);
 }
 
 bool noAcl(int error)
@@ -152,8 +160,7 @@ int linkUnnamed(const system::Folder& folder, int file, const std::string& name)
         byDescriptor = false;
     }
 #endif
-    const std::string self = "/proc/self/fd/" + std::to_string(file);
-    if (::linkat(AT_FDCWD, self.c_str(), fd(folder.handle), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+    if (::linkat(AT_FDCWD, procPathOf(file).c_str(), fd(folder.handle), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return 0;
     return errno;
 }
@@ -229,7 +236,7 @@ std::string pathIn(const Folder& folder, const std::string& name)
     static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;
     if (!procFds)
         return (folder.path / name).string();
-    return "/proc/self/fd/" + std::to_string(fd(folder.handle)) + "/" + name;
+    return procPathOf(fd(folder.handle)) + "/" + name;
 }
 
 std::error_code inspect(const Folder& folder, const std::string& name, Target& target)
@@ -238,7 +245,7 @@ std::error_code inspect(const Folder& folder, const std::string& name, Target& t
     // Another run may rename over the name between the looks (on a FUSE file
     // system that replaces in two steps, the name is briefly missing): look
     // again.
-    for (int attempt = 0; attempt < aclAttempts; ++attempt) {
+    for (int attempt = 0; attempt < inspectAttempts; ++attempt) {
         target = Target{};
         struct stat status { };
         if (::fstatat(fd(folder.handle), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0)
