@@ -82,10 +82,12 @@ int cut(const Command& command, ToolContext& context)
         if (command.diskNumber != 0)
             break;
     }
-    if (command.diskNumber == 0 && image.moreDisksFollow())
-        context.err << disksPassedOver(command.image, D88Image::maxDisks);
-    if (!recognised && command.diskNumber == 0)
-        reportNothingFound(context, command.image);
+    if (command.diskNumber == 0) {
+        if (image.moreDisksFollow())
+            context.err << disksPassedOver(command.image, D88Image::maxDisks);
+        if (!recognised)
+            reportNothingFound(context, command.image);
+    }
     const bool logged = logWritten(context);
     return allWritten && logged ? exitSuccess : exitFailure;
 }
