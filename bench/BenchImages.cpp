@@ -1,9 +1,9 @@
-#include "BenchImages.hpp"
+#include "bench/BenchImages.hpp"
 
 #include <algorithm>
 #include <random>
 
-#include "SetDisk.hpp"
+#include "builder/SetDisk.hpp"
 
 namespace d88::bench {
 namespace {

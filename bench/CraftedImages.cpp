@@ -1,4 +1,4 @@
-#include "CraftedImages.hpp"
+#include "bench/CraftedImages.hpp"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "SetDisk.hpp"
+#include "builder/SetDisk.hpp"
 
 namespace d88::bench {
 namespace {

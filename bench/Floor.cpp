@@ -1,12 +1,12 @@
-#include "Floor.hpp"
+#include "bench/Floor.hpp"
 
 #include <algorithm>
 #include <array>
 #include <fstream>
 #include <vector>
 
-#include "Catalogue.hpp"
-#include "LittleEndian.hpp"
+#include "image/LittleEndian.hpp"
+#include "set/Catalogue.hpp"
 
 namespace d88::bench {
 namespace {

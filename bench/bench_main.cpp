@@ -15,17 +15,17 @@
 #include <unistd.h>
 #include <vector>
 
-#include "BenchImages.hpp"
-#include "Catalogue.hpp"
-#include "CraftedImages.hpp"
-#include "D88Builder.hpp"
-#include "D88Image.hpp"
-#include "Entry.hpp"
-#include "FileRead.hpp"
-#include "Floor.hpp"
-#include "FolderSink.hpp"
-#include "ReadPlan.hpp"
-#include "Report.hpp"
+#include "bench/BenchImages.hpp"
+#include "bench/CraftedImages.hpp"
+#include "bench/Floor.hpp"
+#include "builder/D88Builder.hpp"
+#include "image/D88Image.hpp"
+#include "info/Report.hpp"
+#include "output/FolderSink.hpp"
+#include "set/Catalogue.hpp"
+#include "set/FileRead.hpp"
+#include "set/ReadPlan.hpp"
+#include "tool/Entry.hpp"
 
 namespace fs = std::filesystem;
 using namespace d88;

@@ -2,7 +2,7 @@
 // a person runs both: a process each, from start to exit.
 #include <iostream>
 
-#include "Floor.hpp"
+#include "bench/Floor.hpp"
 
 int main(int argc, char** argv)
 {

@@ -3,9 +3,9 @@
 #include <iostream>
 #include <string>
 
-#include "BenchImages.hpp"
-#include "CraftedImages.hpp"
-#include "D88Builder.hpp"
+#include "bench/BenchImages.hpp"
+#include "bench/CraftedImages.hpp"
+#include "builder/D88Builder.hpp"
 
 int main(int argc, char** argv)
 {

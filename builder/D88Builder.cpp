@@ -1,4 +1,4 @@
-#include "D88Builder.hpp"
+#include "builder/D88Builder.hpp"
 
 #include <algorithm>
 #include <fstream>

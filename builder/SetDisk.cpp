@@ -1,4 +1,4 @@
-#include "SetDisk.hpp"
+#include "builder/SetDisk.hpp"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "D88Builder.hpp"
+#include "builder/D88Builder.hpp"
 
 namespace d88::build {
 

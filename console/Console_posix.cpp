@@ -8,8 +8,8 @@
 #include <string>
 #include <unistd.h>
 
-#include "Console.hpp"
-#include "JapaneseText.hpp"
+#include "console/Console.hpp"
+#include "console/JapaneseText.hpp"
 
 namespace d88::console {
 namespace {

@@ -4,8 +4,8 @@
 #include <iostream>
 #include <streambuf>
 
-#include "Console.hpp"
-#include "JapaneseText.hpp"
+#include "console/Console.hpp"
+#include "console/JapaneseText.hpp"
 
 namespace d88::console {
 namespace {

@@ -1,4 +1,4 @@
-#include "JapaneseText.hpp"
+#include "console/JapaneseText.hpp"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "OutOfMemory.hpp"
+#include "console/OutOfMemory.hpp"
 
 #include <cstdio>
 #include <cstdlib>

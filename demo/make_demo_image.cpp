@@ -2,7 +2,7 @@
 // begins with text naming its disk, track, C, H and R.
 #include <iostream>
 
-#include "SetDisk.hpp"
+#include "builder/SetDisk.hpp"
 
 int main(int argc, char** argv)
 {

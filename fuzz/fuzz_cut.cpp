@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "Catalogue.hpp"
-#include "D88Image.hpp"
-#include "Entry.hpp"
-#include "FileSink.hpp"
-#include "FuzzInput.hpp"
+#include "fuzz/FuzzInput.hpp"
+#include "image/D88Image.hpp"
+#include "output/FileSink.hpp"
+#include "set/Catalogue.hpp"
+#include "tool/Entry.hpp"
 
 using namespace d88;
 using namespace d88::fuzz;

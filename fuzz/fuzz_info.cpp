@@ -3,10 +3,10 @@
 #include <sstream>
 #include <vector>
 
-#include "Catalogue.hpp"
-#include "D88Image.hpp"
-#include "FuzzInput.hpp"
-#include "Report.hpp"
+#include "fuzz/FuzzInput.hpp"
+#include "image/D88Image.hpp"
+#include "info/Report.hpp"
+#include "set/Catalogue.hpp"
 
 using namespace d88;
 

@@ -14,9 +14,9 @@
 #include <set>
 #include <vector>
 
-#include "D88Image.hpp"
-#include "FuzzInput.hpp"
-#include "ReferenceReader.hpp"
+#include "fuzz/FuzzInput.hpp"
+#include "fuzz/ReferenceReader.hpp"
+#include "image/D88Image.hpp"
 
 using namespace d88;
 using namespace d88::fuzz;

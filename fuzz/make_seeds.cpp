@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "SetDisk.hpp"
+#include "builder/SetDisk.hpp"
 
 using namespace d88::build;
 

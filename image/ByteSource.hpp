@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "FileId.hpp"
+#include "platform/FileId.hpp"
 
 namespace d88 {
 

@@ -1,4 +1,4 @@
-#include "CursorQueue.hpp"
+#include "image/CursorQueue.hpp"
 
 namespace d88 {
 

@@ -1,13 +1,13 @@
-#include "D88Image.hpp"
+#include "image/D88Image.hpp"
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 
-#include "PlainWalk.hpp"
-#include "SectorAddress.hpp"
-#include "SectorHeader.hpp"
-#include "WalkPass.hpp"
+#include "image/PlainWalk.hpp"
+#include "image/SectorAddress.hpp"
+#include "image/SectorHeader.hpp"
+#include "image/WalkPass.hpp"
 
 namespace d88 {
 
@@ -120,14 +120,19 @@ std::int32_t clampedSize(std::span<const std::uint8_t> buffer)
 
 } // namespace
 
-std::int32_t D88Image::readSector(const SectorAddress& at, std::span<std::uint8_t> buffer)
+std::optional<FoundRecord> D88Image::locateSector(const SectorAddress& at)
 {
     const auto start = trackStart(at.track);
     const auto identity = packIdentity(at.c, at.h, at.r, at.n);
     if (!start || !identity)
-        return 0;
+        return std::nullopt;
     const auto* prepared = answers_.search(*start, *identity);
-    const auto record = prepared != nullptr ? prepared->record() : searchTrack(headers_, *start, *identity);
+    return prepared != nullptr ? prepared->record() : searchTrack(headers_, *start, *identity);
+}
+
+std::int32_t D88Image::readSector(const SectorAddress& at, std::span<std::uint8_t> buffer)
+{
+    const auto record = locateSector(at);
     if (!record)
         return 0;
     const auto wanted = static_cast<std::size_t>(std::min<std::int32_t>(record->dataLength, clampedSize(buffer)));

@@ -6,15 +6,15 @@
 #include <span>
 #include <vector>
 
-#include "DiskHeader.hpp"
-#include "HeaderReader.hpp"
-#include "ImageStream.hpp"
-#include "SectorAddress.hpp"
-#include "SectorHeader.hpp"
-#include "SectorStore.hpp"
-#include "WalkAnswers.hpp"
-#include "WalkLimits.hpp"
-#include "WalkPlan.hpp"
+#include "image/DiskHeader.hpp"
+#include "image/HeaderReader.hpp"
+#include "image/ImageStream.hpp"
+#include "image/SectorAddress.hpp"
+#include "image/SectorHeader.hpp"
+#include "image/SectorStore.hpp"
+#include "image/WalkAnswers.hpp"
+#include "image/WalkLimits.hpp"
+#include "image/WalkPlan.hpp"
 
 namespace d88 {
 
@@ -59,6 +59,9 @@ public:
     // Bytes placed at the start of `buffer` (at most its size); 0 when the
     // sector is not found on the address's track.
     [[nodiscard]] std::int32_t readSector(const SectorAddress& at, std::span<std::uint8_t> buffer);
+    // Where the record readSector(at) reads lies in the file: its data's
+    // position and length. nullopt where readSector finds no sector.
+    [[nodiscard]] std::optional<FoundRecord> locateSector(const SectorAddress& at);
     // Writes C, H, R, N of each record of the track; returns the bytes written.
     [[nodiscard]] std::int32_t listSectorIds(std::int32_t track, std::span<std::uint8_t> buffer);
 

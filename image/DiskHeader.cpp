@@ -1,6 +1,6 @@
-#include "DiskHeader.hpp"
+#include "image/DiskHeader.hpp"
 
-#include "LittleEndian.hpp"
+#include "image/LittleEndian.hpp"
 
 namespace d88 {
 

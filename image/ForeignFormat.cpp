@@ -1,4 +1,4 @@
-#include "ForeignFormat.hpp"
+#include "image/ForeignFormat.hpp"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "GroupIndex.hpp"
+#include "image/GroupIndex.hpp"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "WalkTable.hpp"
+#include "image/WalkTable.hpp"
 
 namespace d88 {
 

@@ -1,4 +1,4 @@
-#include "HeaderReader.hpp"
+#include "image/HeaderReader.hpp"
 
 namespace d88 {
 

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "ImageStream.hpp"
-#include "RecordMemo.hpp"
-#include "SectorHeader.hpp"
-#include "WalkLimits.hpp"
+#include "image/ImageStream.hpp"
+#include "image/RecordMemo.hpp"
+#include "image/SectorHeader.hpp"
+#include "image/WalkLimits.hpp"
 
 namespace d88 {
 

@@ -1,4 +1,4 @@
-#include "ImageStream.hpp"
+#include "image/ImageStream.hpp"
 
 #include <algorithm>
 

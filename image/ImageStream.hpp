@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-#include "NativeFile.hpp"
+#include "image/NativeFile.hpp"
 
 namespace d88 {
 

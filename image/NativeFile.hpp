@@ -5,8 +5,8 @@
 #include <optional>
 #include <system_error>
 
-#include "ByteSource.hpp"
-#include "FileId.hpp"
+#include "image/ByteSource.hpp"
+#include "platform/FileId.hpp"
 
 namespace d88 {
 

@@ -1,6 +1,6 @@
-#include "NativeFile.hpp"
+#include "image/NativeFile.hpp"
 
-#include "Error.hpp"
+#include "platform/Error.hpp"
 
 #include <cerrno>
 #include <fcntl.h>

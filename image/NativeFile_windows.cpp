@@ -1,8 +1,8 @@
-#include "NativeFile.hpp"
+#include "image/NativeFile.hpp"
 
-#include "Error.hpp"
-#include "WindowsError.hpp"
-#include "WindowsPath.hpp"
+#include "platform/Error.hpp"
+#include "platform/WindowsError.hpp"
+#include "platform/WindowsPath.hpp"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "PlainWalk.hpp"
+#include "image/PlainWalk.hpp"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "HeaderReader.hpp"
-#include "WalkAnswers.hpp"
+#include "image/HeaderReader.hpp"
+#include "image/WalkAnswers.hpp"
 
 namespace d88 {
 

@@ -1,4 +1,4 @@
-#include "RecordMemo.hpp"
+#include "image/RecordMemo.hpp"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "SectorHeader.hpp"
+#include "image/SectorHeader.hpp"
 
 namespace d88 {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "LittleEndian.hpp"
+#include "image/LittleEndian.hpp"
 
 namespace d88 {
 

@@ -1,4 +1,4 @@
-#include "SectorStore.hpp"
+#include "image/SectorStore.hpp"
 
 #include <algorithm>
 #include <cstring>

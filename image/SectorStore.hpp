@@ -6,7 +6,7 @@
 #include <optional>
 #include <unordered_map>
 
-#include "ImageStream.hpp"
+#include "image/ImageStream.hpp"
 
 namespace d88 {
 

@@ -1,4 +1,4 @@
-#include "WalkAnswers.hpp"
+#include "image/WalkAnswers.hpp"
 
 #include <algorithm>
 

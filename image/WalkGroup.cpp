@@ -1,6 +1,6 @@
-#include "WalkGroup.hpp"
+#include "image/WalkGroup.hpp"
 
-#include "WalkLimits.hpp"
+#include "image/WalkLimits.hpp"
 
 namespace d88 {
 

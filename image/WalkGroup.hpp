@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "GroupIndex.hpp"
-#include "SectorHeader.hpp"
-#include "WalkTable.hpp"
+#include "image/GroupIndex.hpp"
+#include "image/SectorHeader.hpp"
+#include "image/WalkTable.hpp"
 
 namespace d88 {
 

@@ -1,11 +1,11 @@
-#include "WalkPass.hpp"
+#include "image/WalkPass.hpp"
 
 #include <utility>
 #include <vector>
 
-#include "CursorQueue.hpp"
-#include "WalkGroup.hpp"
-#include "WalkTable.hpp"
+#include "image/CursorQueue.hpp"
+#include "image/WalkGroup.hpp"
+#include "image/WalkTable.hpp"
 
 namespace d88 {
 

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <functional>
 
-#include "HeaderReader.hpp"
-#include "WalkAnswers.hpp"
-#include "WalkLimits.hpp"
-#include "WalkPlan.hpp"
+#include "image/HeaderReader.hpp"
+#include "image/WalkAnswers.hpp"
+#include "image/WalkLimits.hpp"
+#include "image/WalkPlan.hpp"
 
 namespace d88 {
 

@@ -1,4 +1,4 @@
-#include "WalkPlan.hpp"
+#include "image/WalkPlan.hpp"
 
 #include <algorithm>
 

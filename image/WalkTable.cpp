@@ -1,4 +1,4 @@
-#include "WalkTable.hpp"
+#include "image/WalkTable.hpp"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 #include <span>
 #include <vector>
 
-#include "SectorHeader.hpp"
-#include "WalkAnswers.hpp"
+#include "image/SectorHeader.hpp"
+#include "image/WalkAnswers.hpp"
 
 namespace d88 {
 

@@ -1,4 +1,4 @@
-#include "Options.hpp"
+#include "info/Options.hpp"
 
 #include <string_view>
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "Recognition.hpp"
+#include "set/Recognition.hpp"
 
 namespace d88::info {
 

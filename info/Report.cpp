@@ -1,16 +1,16 @@
-#include "Report.hpp"
+#include "info/Report.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
 
-#include "Catalogue.hpp"
-#include "D88Image.hpp"
-#include "FileRead.hpp"
-#include "ForeignFormat.hpp"
-#include "ReadPlan.hpp"
-#include "SectorMap.hpp"
+#include "image/D88Image.hpp"
+#include "image/ForeignFormat.hpp"
+#include "info/SectorMap.hpp"
+#include "set/Catalogue.hpp"
+#include "set/FileRead.hpp"
+#include "set/ReadPlan.hpp"
 
 namespace d88::info {
 namespace {

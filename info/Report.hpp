@@ -4,7 +4,7 @@
 #include <ostream>
 #include <span>
 
-#include "Options.hpp"
+#include "info/Options.hpp"
 
 namespace d88 {
 class D88Image;

@@ -1,12 +1,12 @@
-#include "SectorMap.hpp"
+#include "info/SectorMap.hpp"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <set>
 
-#include "D88Image.hpp"
-#include "SectorAddress.hpp"
+#include "image/D88Image.hpp"
+#include "image/SectorAddress.hpp"
 
 namespace d88::info {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "Catalogue.hpp"
-#include "FileRead.hpp"
+#include "set/Catalogue.hpp"
+#include "set/FileRead.hpp"
 
 namespace d88 {
 class D88Image;

@@ -4,14 +4,14 @@
 #include <new>
 #include <string_view>
 
-#include "Catalogue.hpp"
-#include "Console.hpp"
-#include "D88Image.hpp"
-#include "Options.hpp"
-#include "OutOfMemory.hpp"
-#include "Program.hpp"
-#include "Report.hpp"
-#include "Signals.hpp"
+#include "console/Console.hpp"
+#include "console/OutOfMemory.hpp"
+#include "console/Program.hpp"
+#include "image/D88Image.hpp"
+#include "info/Options.hpp"
+#include "info/Report.hpp"
+#include "platform/Signals.hpp"
+#include "set/Catalogue.hpp"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "FolderSink.hpp"
+#include "output/FolderSink.hpp"
 
-#include "Error.hpp"
-#include "FolderSystem.hpp"
+#include "output/FolderSystem.hpp"
+#include "platform/Error.hpp"
 
 namespace d88 {
 namespace {

@@ -5,9 +5,9 @@
 #include <functional>
 #include <optional>
 
-#include "FileId.hpp"
-#include "FileSink.hpp"
-#include "OutputFolder.hpp"
+#include "output/FileSink.hpp"
+#include "output/OutputFolder.hpp"
+#include "platform/FileId.hpp"
 
 namespace d88 {
 

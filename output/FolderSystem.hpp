@@ -9,7 +9,7 @@
 #include <system_error>
 #include <vector>
 
-#include "FileId.hpp"
+#include "platform/FileId.hpp"
 
 // The calls of safe output that differ between systems, each small;
 // FolderSystem_posix.cpp and FolderSystem_windows.cpp hold the two versions.

@@ -13,9 +13,9 @@
 #include <linux/fs.h>
 #endif
 
-#include "FolderSystem.hpp"
-#include "OutputFolder.hpp"
-#include "StatId.hpp"
+#include "output/FolderSystem.hpp"
+#include "output/OutputFolder.hpp"
+#include "platform/StatId.hpp"
 
 namespace d88 {
 namespace {

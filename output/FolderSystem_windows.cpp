@@ -4,10 +4,10 @@
 #include <atomic>
 #include <cstring>
 
-#include "FolderSystem.hpp"
-#include "OutputFolder.hpp"
-#include "WindowsError.hpp"
-#include "WindowsPath.hpp"
+#include "output/FolderSystem.hpp"
+#include "output/OutputFolder.hpp"
+#include "platform/WindowsError.hpp"
+#include "platform/WindowsPath.hpp"
 
 namespace d88 {
 namespace {

@@ -1,4 +1,4 @@
-#include "TestSwitches.hpp"
+#include "output/TestSwitches.hpp"
 
 namespace d88 {
 

@@ -1,7 +1,7 @@
-#include "OutputFolder.hpp"
+#include "output/OutputFolder.hpp"
 
-#include "Error.hpp"
-#include "TestSwitches.hpp"
+#include "output/TestSwitches.hpp"
+#include "platform/Error.hpp"
 
 namespace d88 {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <system_error>
 
-#include "FileSink.hpp"
-#include "FolderSystem.hpp"
+#include "output/FileSink.hpp"
+#include "output/FolderSystem.hpp"
 
 namespace d88 {
 

@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <random>
 
-#include "OutputFolder.hpp"
-#include "TestSwitches.hpp"
+#include "output/OutputFolder.hpp"
+#include "output/TestSwitches.hpp"
 
 namespace d88 {
 

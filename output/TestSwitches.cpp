@@ -1,6 +1,6 @@
 // Linked only into the tests' build of d88cut, where it takes the place of
 // NoTestSwitches.cpp.
-#include "TestSwitches.hpp"
+#include "output/TestSwitches.hpp"
 
 #include <cstdlib>
 #include <string>

@@ -1,4 +1,4 @@
-#include "Error.hpp"
+#include "platform/Error.hpp"
 
 #include <string>
 

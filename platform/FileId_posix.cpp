@@ -1,6 +1,6 @@
-#include "FileId.hpp"
+#include "platform/FileId.hpp"
 
-#include "StatId.hpp"
+#include "platform/StatId.hpp"
 
 namespace d88 {
 namespace {

@@ -1,8 +1,8 @@
-#include "FileId.hpp"
+#include "platform/FileId.hpp"
 
 #include <windows.h>
 
-#include "WindowsPath.hpp"
+#include "platform/WindowsPath.hpp"
 
 namespace d88 {
 namespace {

@@ -1,4 +1,4 @@
-#include "Signals.hpp"
+#include "platform/Signals.hpp"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "FileId.hpp"
+#include "platform/FileId.hpp"
 
 namespace d88 {
 

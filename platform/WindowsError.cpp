@@ -1,4 +1,4 @@
-#include "WindowsError.hpp"
+#include "platform/WindowsError.hpp"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "WindowsPath.hpp"
+#include "platform/WindowsPath.hpp"
 
 #include <windows.h>
 

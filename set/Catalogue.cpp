@@ -1,4 +1,4 @@
-#include "Catalogue.hpp"
+#include "set/Catalogue.hpp"
 
 #include <cstdio>
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "Recognition.hpp"
-#include "SectorAddress.hpp"
+#include "image/SectorAddress.hpp"
+#include "set/Recognition.hpp"
 
 namespace d88 {
 

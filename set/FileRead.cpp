@@ -1,4 +1,4 @@
-#include "FileRead.hpp"
+#include "set/FileRead.hpp"
 
 #include <algorithm>
 

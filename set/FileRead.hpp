@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "Catalogue.hpp"
-#include "D88Image.hpp"
+#include "image/D88Image.hpp"
+#include "set/Catalogue.hpp"
 
 namespace d88 {
 

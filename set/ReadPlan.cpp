@@ -1,9 +1,9 @@
-#include "ReadPlan.hpp"
+#include "set/ReadPlan.hpp"
 
 #include <algorithm>
 
-#include "Catalogue.hpp"
-#include "D88Image.hpp"
+#include "image/D88Image.hpp"
+#include "set/Catalogue.hpp"
 
 namespace d88 {
 

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "Recognition.hpp"
+#include "set/Recognition.hpp"
 
 namespace d88 {
 

@@ -1,8 +1,8 @@
-#include "Recognition.hpp"
+#include "set/Recognition.hpp"
 
 #include <algorithm>
 
-#include "D88Image.hpp"
+#include "image/D88Image.hpp"
 
 namespace d88 {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "SectorAddress.hpp"
+#include "image/SectorAddress.hpp"
 
 namespace d88 {
 

@@ -1,9 +1,9 @@
-#include "CommandLine.hpp"
+#include "tool/CommandLine.hpp"
 
 #include <string_view>
 #include <vector>
 
-#include "Messages.hpp"
+#include "tool/Messages.hpp"
 
 namespace d88 {
 namespace {
@@ -47,7 +47,7 @@ Command parseCommandLine(int argc, const char* const* argv)
         } else if (arg == "--") {
             options = false;
         } else if (arg == "--version") {
-            command.action = Command::Action::version;
+            command.action = Command::Action::showVersion;
             return command;
         } else if (arg == directoryShort || arg == directoryLong) {
             if (i + 1 >= argc || argv[i + 1] == nullptr || argv[i + 1][0] == '\0')

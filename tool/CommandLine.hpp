@@ -7,7 +7,7 @@ namespace d88 {
 
 // What the command line asks of d88cut.
 struct Command {
-    enum class Action { cut, help, version, usageError };
+    enum class Action { cut, help, showVersion, usageError };
     Action action = Action::cut;
     std::string program; // argv[0] as invoked, or the program's name where that is empty
     std::string image;

@@ -1,8 +1,8 @@
-#include "CutFile.hpp"
+#include "tool/CutFile.hpp"
 
-#include "FileRead.hpp"
-#include "FileSink.hpp"
-#include "Messages.hpp"
+#include "output/FileSink.hpp"
+#include "set/FileRead.hpp"
+#include "tool/Messages.hpp"
 
 namespace d88 {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Catalogue.hpp"
-#include "ToolContext.hpp"
+#include "set/Catalogue.hpp"
+#include "tool/ToolContext.hpp"
 
 namespace d88 {
 

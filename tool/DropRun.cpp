@@ -1,13 +1,13 @@
-#include "DropRun.hpp"
+#include "tool/DropRun.hpp"
 
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
 
-#include "Console.hpp"
-#include "Entry.hpp"
-#include "FolderSink.hpp"
-#include "Messages.hpp"
+#include "console/Console.hpp"
+#include "output/FolderSink.hpp"
+#include "tool/Entry.hpp"
+#include "tool/Messages.hpp"
 
 namespace d88 {
 namespace {

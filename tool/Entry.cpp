@@ -1,15 +1,15 @@
-#include "Entry.hpp"
+#include "tool/Entry.hpp"
 
 #include <array>
 
-#include "Catalogue.hpp"
-#include "CutFile.hpp"
-#include "D88Image.hpp"
-#include "FileSink.hpp"
-#include "ForeignFormat.hpp"
-#include "Messages.hpp"
-#include "ReadPlan.hpp"
-#include "Recognition.hpp"
+#include "image/D88Image.hpp"
+#include "image/ForeignFormat.hpp"
+#include "output/FileSink.hpp"
+#include "set/Catalogue.hpp"
+#include "set/ReadPlan.hpp"
+#include "set/Recognition.hpp"
+#include "tool/CutFile.hpp"
+#include "tool/Messages.hpp"
 
 namespace d88 {
 namespace {
@@ -99,7 +99,7 @@ int runTool(const Command& command, ToolContext& context)
     switch (command.action) {
     case Command::Action::help:
         return answer(context, usageText(command.program) + std::string(helpText));
-    case Command::Action::version:
+    case Command::Action::showVersion:
         return answer(context, "d88cut " + std::string(version) + "\n");
     case Command::Action::usageError:
         context.err << usageText(command.program) << usageProblem(command.program, command.problem) << std::flush;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CommandLine.hpp"
-#include "Program.hpp"
-#include "ToolContext.hpp"
+#include "console/Program.hpp"
+#include "tool/CommandLine.hpp"
+#include "tool/ToolContext.hpp"
 
 namespace d88 {
 

@@ -1,7 +1,7 @@
-#include "Messages.hpp"
+#include "tool/Messages.hpp"
 
-#include "DiskHeader.hpp"
-#include "FileRead.hpp"
+#include "image/DiskHeader.hpp"
+#include "set/FileRead.hpp"
 
 namespace d88 {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "D88Image.hpp"
-#include "JapaneseText.hpp"
+#include "console/JapaneseText.hpp"
+#include "image/D88Image.hpp"
 
 namespace d88 {
 

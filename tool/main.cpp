@@ -3,16 +3,16 @@
 #include <iostream>
 #include <new>
 
-#include "Catalogue.hpp"
-#include "Console.hpp"
-#include "D88Image.hpp"
-#include "DropRun.hpp"
-#include "Entry.hpp"
-#include "FolderSink.hpp"
-#include "Messages.hpp"
-#include "OutOfMemory.hpp"
-#include "OutputFolder.hpp"
-#include "Signals.hpp"
+#include "console/Console.hpp"
+#include "console/OutOfMemory.hpp"
+#include "image/D88Image.hpp"
+#include "output/FolderSink.hpp"
+#include "output/OutputFolder.hpp"
+#include "platform/Signals.hpp"
+#include "set/Catalogue.hpp"
+#include "tool/DropRun.hpp"
+#include "tool/Entry.hpp"
+#include "tool/Messages.hpp"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "D88Image.hpp"
-#include "SetDisk.hpp"
-#include "TestFiles.hpp"
+#include "builder/SetDisk.hpp"
+#include "image/D88Image.hpp"
+#include "tests/support/TestFiles.hpp"
 
 using namespace d88;
 using namespace d88::build;

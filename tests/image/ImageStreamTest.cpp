@@ -3,8 +3,8 @@
 #include <limits>
 #include <random>
 
-#include "ImageStream.hpp"
-#include "TestFiles.hpp"
+#include "image/ImageStream.hpp"
+#include "tests/support/TestFiles.hpp"
 
 using namespace d88;
 

@@ -3,9 +3,9 @@
 #include <array>
 #include <memory>
 
-#include "D88Builder.hpp"
-#include "D88Image.hpp"
-#include "TestFiles.hpp"
+#include "builder/D88Builder.hpp"
+#include "image/D88Image.hpp"
+#include "tests/support/TestFiles.hpp"
 
 using namespace d88;
 using d88::build::Disk;

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "D88Image.hpp"
-#include "ReferenceReader.hpp"
-#include "TestFiles.hpp"
+#include "fuzz/ReferenceReader.hpp"
+#include "image/D88Image.hpp"
+#include "tests/support/TestFiles.hpp"
 
 using namespace d88;
 

@@ -5,10 +5,10 @@
 #include <set>
 #include <vector>
 
-#include "D88Builder.hpp"
-#include "D88Image.hpp"
-#include "ReferenceReader.hpp"
-#include "TestFiles.hpp"
+#include "builder/D88Builder.hpp"
+#include "fuzz/ReferenceReader.hpp"
+#include "image/D88Image.hpp"
+#include "tests/support/TestFiles.hpp"
 
 using namespace d88;
 using d88::build::Disk;

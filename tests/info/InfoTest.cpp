@@ -2,9 +2,9 @@
 #include <array>
 #include <gtest/gtest.h>
 
-#include "Program.hpp"
-#include "SetDisk.hpp"
-#include "TestFiles.hpp"
+#include "builder/SetDisk.hpp"
+#include "console/Program.hpp"
+#include "tests/support/TestFiles.hpp"
 
 using namespace d88::build;
 using namespace d88::test;

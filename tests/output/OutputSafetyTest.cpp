@@ -1,6 +1,6 @@
 // What is already in the output folder, or happens to the run, must never
 // turn the output against the user.
-#include "EndToEnd.hpp"
+#include "tests/support/EndToEnd.hpp"
 
 #include <chrono>
 #include <csignal>

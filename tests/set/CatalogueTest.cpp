@@ -3,8 +3,8 @@
 #include <set>
 #include <utility>
 
-#include "Catalogue.hpp"
-#include "SetCatalogue.hpp"
+#include "set/Catalogue.hpp"
+#include "tests/support/SetCatalogue.hpp"
 
 using namespace d88;
 

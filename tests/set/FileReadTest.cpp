@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "D88Builder.hpp"
-#include "FileRead.hpp"
-#include "TestFiles.hpp"
+#include "builder/D88Builder.hpp"
+#include "set/FileRead.hpp"
+#include "tests/support/TestFiles.hpp"
 
 using namespace d88;
 using d88::build::Disk;

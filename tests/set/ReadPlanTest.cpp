@@ -4,13 +4,13 @@
 #include <sstream>
 #include <vector>
 
-#include "Catalogue.hpp"
-#include "D88Image.hpp"
-#include "FileRead.hpp"
-#include "ReadPlan.hpp"
-#include "Report.hpp"
-#include "SetDisk.hpp"
-#include "TestFiles.hpp"
+#include "builder/SetDisk.hpp"
+#include "image/D88Image.hpp"
+#include "info/Report.hpp"
+#include "set/Catalogue.hpp"
+#include "set/FileRead.hpp"
+#include "set/ReadPlan.hpp"
+#include "tests/support/TestFiles.hpp"
 
 using namespace d88;
 using namespace d88::build;

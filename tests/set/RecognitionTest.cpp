@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "Recognition.hpp"
+#include "set/Recognition.hpp"
 
 using namespace d88;
 

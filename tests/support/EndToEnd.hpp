@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "SetCatalogue.hpp"
-#include "SetDisk.hpp"
-#include "TestFiles.hpp"
+#include "builder/SetDisk.hpp"
+#include "tests/support/SetCatalogue.hpp"
+#include "tests/support/TestFiles.hpp"
 
 namespace d88::test {
 

@@ -1,4 +1,4 @@
-#include "TestFiles.hpp"
+#include "tests/support/TestFiles.hpp"
 
 #include <chrono>
 #include <csignal>

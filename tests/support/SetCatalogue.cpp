@@ -1,4 +1,4 @@
-#include "SetCatalogue.hpp"
+#include "tests/support/SetCatalogue.hpp"
 
 #include <algorithm>
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "D88Builder.hpp"
+#include "builder/D88Builder.hpp"
 
 namespace d88::test {
 

@@ -1,6 +1,6 @@
-#include "TestFiles.hpp"
+#include "tests/support/TestFiles.hpp"
 
-#include "D88Builder.hpp"
+#include "builder/D88Builder.hpp"
 
 #include <fstream>
 #include <iterator>

@@ -1,5 +1,5 @@
-#include "EndToEnd.hpp"
-#include "Program.hpp"
+#include "console/Program.hpp"
+#include "tests/support/EndToEnd.hpp"
 #include <algorithm>
 #include <array>
 

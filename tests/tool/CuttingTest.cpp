@@ -1,4 +1,4 @@
-#include "EndToEnd.hpp"
+#include "tests/support/EndToEnd.hpp"
 
 using namespace d88::build;
 using namespace d88::test;

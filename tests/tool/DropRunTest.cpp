@@ -1,6 +1,6 @@
 // Started by Explorer (Windows): an image dropped on the program, or a
 // double-click with nothing dropped, in a console window of its own.
-#include "EndToEnd.hpp"
+#include "tests/support/EndToEnd.hpp"
 
 using namespace d88::build;
 using namespace d88::test;

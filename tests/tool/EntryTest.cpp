@@ -4,13 +4,13 @@
 #include <map>
 #include <sstream>
 
-#include "Catalogue.hpp"
-#include "CutFile.hpp"
-#include "D88Image.hpp"
-#include "Entry.hpp"
-#include "FileSink.hpp"
-#include "SetDisk.hpp"
-#include "TestFiles.hpp"
+#include "builder/SetDisk.hpp"
+#include "image/D88Image.hpp"
+#include "output/FileSink.hpp"
+#include "set/Catalogue.hpp"
+#include "tests/support/TestFiles.hpp"
+#include "tool/CutFile.hpp"
+#include "tool/Entry.hpp"
 
 using namespace d88;
 

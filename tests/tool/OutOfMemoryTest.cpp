@@ -1,6 +1,6 @@
 // Out of memory wherever it strikes, from the first allocation on: one line
 // and exit status 1, never an abort with a core in the output folder.
-#include "EndToEnd.hpp"
+#include "tests/support/EndToEnd.hpp"
 
 using namespace d88::build;
 using namespace d88::test;

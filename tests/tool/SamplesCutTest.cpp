@@ -1,7 +1,7 @@
 // The program on real images written by other tools: none is a set disk.
-#include "EndToEnd.hpp"
+#include "tests/support/EndToEnd.hpp"
 
-#include "Catalogue.hpp"
+#include "set/Catalogue.hpp"
 
 using namespace d88::test;
 

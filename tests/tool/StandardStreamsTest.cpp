@@ -1,6 +1,6 @@
 // Standard streams that are closed, or whose reader goes away: the files are
 // written all the same, and the run says what it lost where it still can.
-#include "EndToEnd.hpp"
+#include "tests/support/EndToEnd.hpp"
 
 #include <fcntl.h>
 #include <sched.h>

@@ -1,6 +1,6 @@
 // The Japanese texts where a person reads them: characters on a UTF-8
 // terminal, the Shift_JIS bytes anywhere else.
-#include "EndToEnd.hpp"
+#include "tests/support/EndToEnd.hpp"
 
 #include <fcntl.h>
 #include <stdlib.h>
