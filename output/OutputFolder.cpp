@@ -82,6 +82,11 @@ OutputFolder::~OutputFolder()
 
 FileError OutputFolder::replace(const std::string& name, const std::uint8_t* data, std::size_t size)
 {
+    return replace(name, [data, size](const Put& put) { return put(data, size); });
+}
+
+FileError OutputFolder::replace(const std::string& name, const Content& content)
+{
     if (!opened_) {
         if (const std::error_code failed = system::openFolder(path_, folder_))
             return failed;
@@ -97,25 +102,25 @@ FileError OutputFolder::replace(const std::string& name, const std::uint8_t* dat
     // Known up front, so no temporary is left that the folder will not let go.
     if (target.entry && folder_.appendOnly)
         return Error::appendOnlyFolder;
-    FileError failed = testSwitches().namedTemporary
-        ? FileError{std::make_error_code(std::errc::not_supported)}
-        : write(folder_, name, target, system::Creation::unnamed, data, size);
+    FileError failed = testSwitches().namedTemporary ? FileError{std::make_error_code(std::errc::not_supported)}
+                                                     : write(folder_, name, target, system::Creation::unnamed, content);
     if (failed.reason == std::errc::not_supported) {
         if (folder_.appendOnly)
             return Error::appendOnlyFolder;
-        failed = write(folder_, name, target, system::Creation::named, data, size);
+        failed = write(folder_, name, target, system::Creation::named, content);
     }
     return failed;
 }
 
 FileError OutputFolder::write(const system::Folder& folder, const std::string& name, const system::Target& target,
-                              system::Creation creation, const std::uint8_t* data, std::size_t size)
+                              system::Creation creation, const Content& content)
 {
     system::NewFile file;
     if (const std::error_code failed = system::createFile(folder, name, creation, file))
         return failed;
     Pending pending(folder, file);
-    if (const std::error_code failed = writeAll(file.handle, data, size))
+    const Put put = [&file](const std::uint8_t* data, std::size_t size) { return writeAll(file.handle, data, size); };
+    if (const std::error_code failed = content(put))
         return pending.fail(failed);
     if (const std::error_code failed = system::setAccess(folder, file.handle, target.keep, creation))
         return pending.fail(failed);

@@ -41,11 +41,18 @@ public:
 
     // Puts `size` bytes under `name`; the error says why it is not in place.
     FileError replace(const std::string& name, const std::uint8_t* data, std::size_t size);
+    // The same for content too large to hold: `content` hands the bytes, in
+    // order, to the Put it is given and returns the first error of either.
+    // It may be called more than once (a retry on another way of creating
+    // the file) and must then hand the same bytes again.
+    using Put = std::function<std::error_code(const std::uint8_t* data, std::size_t size)>;
+    using Content = std::function<std::error_code(const Put& put)>;
+    FileError replace(const std::string& name, const Content& content);
     const std::filesystem::path& path() const { return path_; }
 
 private:
     FileError write(const system::Folder& folder, const std::string& name, const system::Target& target,
-                    system::Creation creation, const std::uint8_t* data, std::size_t size);
+                    system::Creation creation, const Content& content);
 
     std::filesystem::path path_;
     Guard guard_;
