@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // How the programs meet the console and the command line, where systems
@@ -55,6 +56,8 @@ void showTextsAsCharacters();
 bool ownsConsoleWindow();
 // Waits for a key press in that window; returns at once where there is none.
 void waitForKey();
+// The window's last line, before waitForKey.
+inline constexpr std::string_view pressAnyKeyText = "\nPress any key to close this window.\n";
 
 } // namespace d88::console
 

@@ -6,6 +6,9 @@
 namespace d88 {
 namespace {
 
+// A tar header's magic follows the 257 bytes of its name, mode, owner, size and link fields.
+constexpr std::size_t tarMagicOffset = 257;
+
 struct Magic {
     std::string_view name;
     std::size_t offset;
@@ -16,17 +19,18 @@ struct Magic {
 using namespace std::string_view_literals;
 
 // clang-format off: one format a line
-constexpr std::array<Magic, 10> magics{{
-    {"gzip", 0, "\x1F\x8B"sv},
-    {"zip", 0, "PK\x03\x04"sv},
-    {"zip", 0, "PK\x05\x06"sv},
-    {"7z", 0, "7z\xBC\xAF\x27\x1C"sv},
-    {"LZH", 2, "-lh?-"sv, '?'},
-    {"LZH", 2, "-lz?-"sv, '?'},
-    {"bzip2", 0, "BZh?1AY&SY"sv, '?'},
-    {"xz", 0, "\xFD\x37zXZ\x00"sv},
-    {"RAR", 0, "Rar!\x1A\x07"sv},
-    {"zstd", 0, "\x28\xB5\x2F\xFD"sv},
+constexpr std::array<Magic, 11> magics{{
+    {"a gzip", 0, "\x1F\x8B"sv},
+    {"a zip", 0, "PK\x03\x04"sv},
+    {"a zip", 0, "PK\x05\x06"sv},
+    {"a 7z", 0, "7z\xBC\xAF\x27\x1C"sv},
+    {"a LZH", 2, "-lh?-"sv, '?'},
+    {"a LZH", 2, "-lz?-"sv, '?'},
+    {"a bzip2", 0, "BZh?1AY&SY"sv, '?'},
+    {"an xz", 0, "\xFD\x37zXZ\x00"sv},
+    {"a RAR", 0, "Rar!\x1A\x07"sv},
+    {"a zstd", 0, "\x28\xB5\x2F\xFD"sv},
+    {"a tar", tarMagicOffset, "ustar"sv}, // POSIX and GNU alike
 }};
 // clang-format on
 

@@ -9,10 +9,10 @@
 namespace d88 {
 
 // Bytes enough to tell every format archiveFormatOf knows.
-inline constexpr std::size_t archiveHeadSize = 16;
+inline constexpr std::size_t archiveHeadSize = 264;
 
-// The archive or compressed format a file starts like ("gzip", "zip", "7z",
-// "LZH", ...), from its first bytes; nullopt where it starts like none of
+// The archive or compressed format a file starts like, with its article for
+// a message ("a gzip", "a zip", "an xz", "a tar", ...), from its first bytes; nullopt where it starts like none of
 // them. A D88 image starts with a disk name, which none of these resembles.
 std::optional<std::string_view> archiveFormatOf(std::span<const std::uint8_t> head);
 

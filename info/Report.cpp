@@ -130,7 +130,7 @@ void reportForeign(D88Image& image, std::ostream& out)
     std::array<std::uint8_t, archiveHeadSize> head{};
     const std::size_t got = image.readHead(head);
     if (const auto archive = archiveFormatOf(std::span(head).first(got))) {
-        out << "warning: this file starts like a " << *archive << " archive, not a D88 image: unpack it first\n";
+        out << "warning: this file starts like " << *archive << " archive, not a D88 image: unpack it first\n";
         return;
     }
     const std::uint64_t fileSize = image.fileSize();

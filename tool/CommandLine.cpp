@@ -3,6 +3,8 @@
 #include <string_view>
 #include <vector>
 
+#include "console/CommandLine.hpp"
+#include "console/PrintableName.hpp"
 #include "tool/Messages.hpp"
 
 namespace d88 {
@@ -18,15 +20,6 @@ Command usageError(Command command, std::string problem)
     return command;
 }
 
-bool isHelp(std::string_view arg)
-{
-#ifdef _WIN32
-    if (arg == "/?")
-        return true;
-#endif
-    return arg == "--help" || arg == "-h";
-}
-
 } // namespace
 
 Command parseCommandLine(int argc, const char* const* argv)
@@ -34,39 +27,44 @@ Command parseCommandLine(int argc, const char* const* argv)
     Command command;
     command.program = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0' ? argv[0] : fallbackProgramName;
     std::vector<std::string_view> names;
-    bool options = true;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
-        const bool option = options && arg.size() > 1 && arg.front() == '-';
-        if (options && isHelp(arg)) {
+    console::ArgumentScanner scanner(argc, argv);
+    while (const auto arg = scanner.next()) {
+        const std::string_view text = arg->text;
+        if (!arg->option) {
+            names.push_back(text);
+            continue;
+        }
+        if (console::isHelpOption(text)) {
             command.action = Command::Action::help;
             return command;
         }
-        if (!option) {
-            names.push_back(arg);
-        } else if (arg == "--") {
-            options = false;
-        } else if (arg == "--version") {
+        if (text == console::versionOption) {
             command.action = Command::Action::showVersion;
             return command;
-        } else if (arg == directoryShort || arg == directoryLong) {
-            if (i + 1 >= argc || argv[i + 1] == nullptr || argv[i + 1][0] == '\0')
-                return usageError(command, "option " + std::string(arg) + " needs a folder name");
-            command.directory = argv[++i];
-        } else if (arg.starts_with(directoryShort)) {
-            command.directory = arg.substr(directoryShort.size()); // -dDIR
-        } else if (arg.starts_with(std::string(directoryLong) + "=")) {
-            command.directory = arg.substr(directoryLong.size() + 1);
-            if (command.directory->empty())
-                return usageError(command, "option --directory needs a folder name");
-        } else {
-            return usageError(command, "unknown option " + std::string(arg));
         }
+        std::optional<std::string_view> folder;
+        if (text == directoryShort || text == directoryLong) {
+            folder = scanner.value();
+            if (!folder)
+                return usageError(command, "option " + std::string(text) + " needs a folder name");
+        } else if (text.starts_with(directoryLong) && text.substr(directoryLong.size()).starts_with('=')) {
+            folder = text.substr(directoryLong.size() + 1);
+            if (folder->empty())
+                return usageError(command, "option --directory needs a folder name");
+        } else if (text.starts_with(directoryShort) && !text.starts_with("--")) {
+            folder = text.substr(directoryShort.size()); // -dDIR
+        } else {
+            return usageError(command, "unknown option " + console::printableName(text));
+        }
+        // Two folders: which one was meant cannot be told, so neither is taken.
+        if (command.directory)
+            return usageError(command, "option -d (--directory) given more than once");
+        command.directory = std::string(*folder);
     }
     if (names.empty())
         return usageError(command, "missing d88file");
     if (names.size() > 2)
-        return usageError(command, "too many arguments: " + std::string(names[2]));
+        return usageError(command, "too many arguments: " + console::printableName(names[2]));
     command.image = names[0];
     if (names.size() == 2) {
         // Only the first character counts: "1x" is disk 1.

@@ -6,7 +6,31 @@
 
 namespace d88 {
 
-bool cutFile(ToolContext& context, const CatalogueFile& file)
+namespace {
+
+// Reasons a folder gives for every file put in it. Others (a file too large,
+// a folder or the image at the name) belong to the one file.
+bool folderWide(std::error_code reason)
+{
+    return reason == std::errc::permission_denied || reason == std::errc::operation_not_permitted ||
+        reason == std::errc::read_only_file_system || reason == std::errc::no_space_on_device;
+}
+
+} // namespace
+
+void WriteFailures::failed(std::ostream& err, const std::string& name, const FileError& error)
+{
+    // A temporary left behind is named whatever the streak: it is the file's own.
+    const bool alike = streak_ > 0 && error.reason == last_ && error.leftBehind.empty() && folderWide(error.reason);
+    streak_ = alike ? streak_ + 1 : 1;
+    last_ = error.reason;
+    if (streak_ == 1)
+        err << writeError(name, error.message());
+    else if (streak_ == 2)
+        err << folderRefuses(folder_, error.reason.message());
+}
+
+bool cutFile(ToolContext& context, const CatalogueFile& file, WriteFailures& failures)
 {
     const FileRead read = readCatalogueFile(context.image, file, context.buffer);
     if (!read.fits) {
@@ -21,17 +45,18 @@ bool cutFile(ToolContext& context, const CatalogueFile& file)
     const FileError failure =
         context.files.write(file.name, context.buffer.data() + file.skip, static_cast<std::size_t>(file.length));
     if (failure) {
-        context.err << writeError(file.name, failure.message());
+        failures.failed(context.err, file.name, failure);
         return false;
     }
+    failures.written();
     return true;
 }
 
-bool cutCatalogue(ToolContext& context, DiskKind kind)
+bool cutCatalogue(ToolContext& context, DiskKind kind, WriteFailures& failures)
 {
     bool allWritten = true;
     for (const CatalogueFile& file : catalogueFor(kind))
-        allWritten &= cutFile(context, file);
+        allWritten &= cutFile(context, file, failures);
     return allWritten;
 }
 

@@ -1,8 +1,12 @@
 #include "tool/Entry.hpp"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 
+#include "console/CommandLine.hpp"
 #include "image/D88Image.hpp"
+#include "image/DiskChain.hpp"
 #include "image/ForeignFormat.hpp"
 #include "output/FileSink.hpp"
 #include "set/Catalogue.hpp"
@@ -23,14 +27,23 @@ int answer(ToolContext& context, const std::string& text)
     return exitFailure;
 }
 
-// Said once a run without DiskNo has recognised nothing, so a wrong image is
-// not mistaken for a silent failure.
-void reportNothingFound(ToolContext& context, const std::string& imageName)
+// The archive format the file starts like, if any.
+std::optional<std::string_view> archiveOf(D88Image& image)
 {
-    D88Image& image = context.image;
     std::array<std::uint8_t, archiveHeadSize> head{};
     const std::size_t got = image.readHead(head);
-    context.err << nothingFound(imageName, archiveFormatOf(std::span(head).first(got)), image.diskCount() == 0);
+    return archiveFormatOf(std::span(head).first(got));
+}
+
+// A disk cut whose size reaches past the end of the file has lost its end,
+// and any disk after it: said once for the disk, before its files' warnings.
+void reportCutShort(ToolContext& context, const std::string& imageName, std::int32_t disk)
+{
+    D88Image& image = context.image;
+    const std::uint64_t offset = image.diskOffset(disk);
+    const std::uint64_t size = image.selectedDiskSize();
+    if (offset + size > image.fileSize())
+        context.err << diskCutShort(imageName, disk, image.selectedDiskSize(), image.fileSize() - offset);
 }
 
 // The files are written whatever became of the log; a stream that lost
@@ -53,18 +66,30 @@ int cut(const Command& command, ToolContext& context)
         context.err << openFailedText << openError(command.image, failed.message());
         return exitFailure;
     }
+    const int diskNumber = command.diskNumber;
+    // DiskNo cuts the first disk whatever the file is; the magic bytes are a
+    // guess, so a file that looks like something else is named, not refused.
+    if (diskNumber != 0)
+        if (const auto instead = notAnImage(command.image, archiveOf(image), image.diskCount() == 0))
+            context.err << *instead;
+    const std::optional<ChainEnd> chain = diskNumber == 0 ? chainEnd(image) : std::nullopt;
 
     // Every disk is identified first and then every set disk's catalogue
     // read is prepared, so that two passes over the image answer them all.
-    const std::vector<DiskKind> kinds =
-        identifyDisks(image, context.buffer, command.diskNumber, command.diskNumber != 0 ? 1 : image.diskCount());
+    // The signatures are read also where DiskNo decides, to say when they disagree.
+    const std::vector<DiskKind> signatures =
+        identifyDisks(image, context.buffer, 0, diskNumber != 0 ? 1 : image.diskCount());
+    std::vector<DiskKind> kinds = signatures;
+    if (diskNumber != 0)
+        std::fill(kinds.begin(), kinds.end(), diskNumber == 1 ? DiskKind::diskA : DiskKind::diskB);
     prepareCatalogues(image, kinds);
+    WriteFailures failures(command.directory.value_or("."));
     bool allWritten = true;
     bool recognised = false;
     for (std::int32_t disk = 0; disk < static_cast<std::int32_t>(kinds.size()); ++disk) {
         // A disk whose header cannot be read is deselected: every read of it
         // finds nothing, so it is passed over like any unrecognised disk.
-        static_cast<void>(image.selectDisk(disk));
+        const bool selected = image.selectDisk(disk);
         image.setSectorRange(setFirstSector, setLastSector);
         const DiskKind kind = kinds[static_cast<std::size_t>(disk)];
         if (kind == DiskKind::neither)
@@ -78,15 +103,22 @@ int cut(const Command& command, ToolContext& context)
         }
         recognised = true;
         context.err << (kind == DiskKind::diskA ? diskARecognisedText : diskBRecognisedText);
-        allWritten &= cutCatalogue(context, kind);
-        if (command.diskNumber != 0)
+        if (selected)
+            reportCutShort(context, command.image, disk);
+        if (const DiskKind signature = signatures[static_cast<std::size_t>(disk)]; signature != kind)
+            context.err << diskNumberContradicts(command.image, diskNumber, kind, signature);
+        allWritten &= cutCatalogue(context, kind, failures);
+        if (diskNumber != 0)
             break;
     }
-    if (command.diskNumber == 0) {
-        if (image.moreDisksFollow())
+    if (diskNumber == 0) {
+        // Zero padding or another format after the disks is no more disks.
+        if (chain)
+            context.err << chainEnds(command.image, chain->offset, chain->size);
+        else if (image.moreDisksFollow())
             context.err << disksPassedOver(command.image, D88Image::maxDisks);
         if (!recognised)
-            reportNothingFound(context, command.image);
+            context.err << nothingFound(command.image, archiveOf(image), image.diskCount() == 0);
     }
     const bool logged = logWritten(context);
     return allWritten && logged ? exitSuccess : exitFailure;
@@ -102,7 +134,8 @@ int runTool(const Command& command, ToolContext& context)
     case Command::Action::showVersion:
         return answer(context, "d88cut " + std::string(version) + "\n");
     case Command::Action::usageError:
-        context.err << usageText(command.program) << usageProblem(command.program, command.problem) << std::flush;
+        context.err << usageText(command.program) << console::usageProblem(command.program, command.problem)
+                    << std::flush;
         return exitFailure;
     case Command::Action::cut:
         break;

@@ -7,6 +7,7 @@
 
 #include "console/JapaneseText.hpp"
 #include "image/D88Image.hpp"
+#include "set/Recognition.hpp"
 
 namespace d88 {
 
@@ -25,8 +26,10 @@ inline constexpr console::JapaneseText diskBRecognisedText{"Disk B \x82\xF0\x94"
 
 // The name the program goes by where argv[0] is missing or empty.
 inline constexpr std::string_view fallbackProgramName = "d88cut";
-// After the usage line, for --help.
+// After the usage line, for --help: the synopsis as the manual page has it, and what it means.
 inline constexpr std::string_view helpText =
+    "d88cut [-d DIR] [--] d88file [DiskNo]\n"
+    "d88cut --help | -h | --version\n"
     "Cuts the files of Disk A and Disk B of the two-disk set out of a D88 image\n"
     "into the current folder. The image is required, though the line above shows\n"
     "it in [ ]; ( ) marks the optional disk number.\n"
@@ -55,21 +58,30 @@ inline constexpr std::string_view dropHelpText =
     "Drop one or more image files on d88cut.exe: the files of each go into a\n"
     "folder beside it, named after it (set.d88 -> set).\n"
     "From a command prompt: d88cut IMAGE [DiskNo]; d88cut --help says more.\n";
-inline constexpr std::string_view pressAnyKeyText = "\nPress any key to close this window.\n";
 
 // "Usage: PROGRAM [d88file] (DiskNo.)\n"
 std::string usageText(std::string_view program);
-// What was wrong with the command line, and where to read more, after the usage line.
-std::string usageProblem(std::string_view program, std::string_view problem);
 // "error: cannot open IMAGE: REASON\n", after openFailedText.
 std::string openError(std::string_view image, std::string_view reason);
 // "error: cannot create folder DIR: REASON\n"
 std::string folderError(std::string_view folder, std::string_view reason);
 // Said where the image holds more disks than are read.
 std::string disksPassedOver(std::string_view image, std::int32_t read);
-// Why a run recognised no disk: the file is an archive (`archive` names its
-// format), too short to hold a disk, or holds other disks.
+// Said where a disk header gives a size below its own: from its offset on the
+// file is zero padding or another format, not more disks.
+std::string chainEnds(std::string_view image, std::uint64_t offset, std::uint32_t size);
+// Said once for a disk whose size reaches past the end of the file.
+std::string diskCutShort(std::string_view image, std::int32_t disk, std::uint32_t size, std::uint64_t held);
+// Said where DiskNo takes a disk as `taken` that its signature calls `signature`.
+std::string diskNumberContradicts(std::string_view image, int diskNumber, DiskKind taken, DiskKind signature);
+// What the file is instead of a D88 image: an archive (`archive` names its
+// format), or too short to hold a disk; nullopt where it may be one.
+std::optional<std::string> notAnImage(std::string_view image, std::optional<std::string_view> archive, bool noDisk);
+// Why a run recognised no disk: notAnImage, or it holds other disks.
 std::string nothingFound(std::string_view image, std::optional<std::string_view> archive, bool noDisk);
+// Said once two files in a row could not be written for the same reason:
+// the folder, not the files, is what refuses.
+std::string folderRefuses(std::string_view folder, std::string_view reason);
 // Before the log of one dropped image: "\nIMAGE -> FOLDER\n".
 std::string dropHeading(std::string_view image, std::string_view folder);
 // "cutting ... NAME\n", on standard output.

@@ -34,6 +34,8 @@ TEST_F(CommandLineTest, WrongArgumentsPrintTheUsage)
              {{"-x"}, "unknown option -x"},
              {{path, "-d"}, "option -d needs a folder name"},
              {{"--directory=", path}, "option --directory needs a folder name"},
+             {{"-d", "a", "--directory=b", path}, "option -d (--directory) given more than once"},
+             {{"--bell\a", path}, "unknown option --bell\\x07"},
              {{"--"}, "missing d88file"}}) {
         const auto result = run(args);
         EXPECT_EQ(result.status, 1);
@@ -107,9 +109,16 @@ TEST_F(CommandLineTest, ImageThatCannotBeOpened)
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err, openFailed + "error: cannot open " + path + ": " + reason + "\n");
     }
+#ifndef _WIN32
+    // A name's control bytes reach the terminal escaped, never raw.
+    const auto result = run({(inputs / "\x1B]0;x\a\r\n.d88").string()});
+    EXPECT_EQ(result.err,
+              openFailed + "error: cannot open " + inputs.path().string() +
+                  "/\\x1B]0;x\\x07\\x0D\\x0A.d88: No such file or directory\n");
+#endif
 }
 
-TEST_F(CommandLineTest, ImageWithoutAWholeHeaderIsNamedOnlyWithoutADiskNumber)
+TEST_F(CommandLineTest, ImageWithoutAWholeHeaderIsNamedWithOrWithoutADiskNumber)
 {
     writeFile(imagePath(), std::vector<std::uint8_t>(687, 0xFF));
     for (const auto& args : std::vector<std::vector<std::string>>{{}, {"1"}, {"2"}}) {
@@ -119,24 +128,63 @@ TEST_F(CommandLineTest, ImageWithoutAWholeHeaderIsNamedOnlyWithoutADiskNumber)
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err,
-                  args.empty() ? "warning: " + imagePath().string() +
-                          " is shorter than one disk header (688 bytes): it is not a D88 image\n"
-                               : "");
+                  "warning: " + imagePath().string() +
+                      " is shorter than one disk header (688 bytes): it is not a D88 image\n");
     }
 }
 
-TEST_F(CommandLineTest, AnArchiveIsNamedAsWhatItIs)
+TEST_F(CommandLineTest, AnArchiveIsNamedAsWhatItIsAndDiskNoStillCutsIt)
 {
     // A gzip stream of an image is long enough to be read as a disk.
     std::vector<std::uint8_t> gzip(4000, 0x5A);
     const std::array<std::uint8_t, 4> magic{0x1F, 0x8B, 0x08, 0x08};
     std::copy(magic.begin(), magic.end(), gzip.begin());
     writeFile(imagePath(), gzip);
+    const std::string gzipped =
+        "warning: " + imagePath().string() + " is a gzip archive, not a D88 image: unpack it first\n";
+    auto result = run({imagePath().string()});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, gzipped);
+    EXPECT_TRUE(outputNames().empty());
+    // DiskNo cuts it as asked, but says so first.
+    result = run({imagePath().string(), "2"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(result.err.starts_with(gzipped + diskBText)) << result.err;
+    EXPECT_EQ(result.out, diskBProgress);
+
+    // The magic bytes are a guess: a real disk whose name starts with them is cut all the same.
+    Disk a = setDisk('A', Signature::diskA);
+    a.name = "\x1F\x8B named";
+    writeFile(imagePath(), image({a}));
+    result = run({imagePath().string(), "1"});
+    EXPECT_EQ(result.err, gzipped + diskAText);
+    EXPECT_EQ(checkFiles(a, diskAFiles), "");
+    EXPECT_EQ(run({imagePath().string()}).err, diskAText);
+
+    // A tar file reads as a chain of disks of size 0 from its first byte.
+    std::vector<std::uint8_t> tar(10240, 0);
+    const std::string ustar = "ustar";
+    std::copy(ustar.begin(), ustar.end(), tar.begin() + 257);
+    writeFile(imagePath(), tar);
+    EXPECT_EQ(run({imagePath().string()}).err,
+              "warning: " + imagePath().string() +
+                  " no longer reads as disks from offset 0: the disk header there gives a size of 0 bytes, less "
+                  "than the header's own 688\nwarning: " +
+                  imagePath().string() + " is a tar archive, not a D88 image: unpack it first\n");
+}
+
+TEST_F(CommandLineTest, ZeroPaddingAfterTheDisksIsNotMoreDisks)
+{
+    auto bytes = image({setDisk('B', Signature::diskB)});
+    const std::size_t end = bytes.size();
+    bytes.resize(end + 4096, 0);
+    writeFile(imagePath(), bytes);
     const auto result = run({imagePath().string()});
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err,
-              "warning: " + imagePath().string() + " is a gzip archive, not a D88 image: unpack it first\n");
-    EXPECT_TRUE(outputNames().empty());
+              diskBText + "warning: " + imagePath().string() + " no longer reads as disks from offset " +
+                  std::to_string(end) +
+                  ": the disk header there gives a size of 0 bytes, less than the header's own 688\n");
 }
 
 TEST_F(CommandLineTest, DisksPastTheReadOnesAreNamedNotPassedOverSilently)
@@ -201,17 +249,22 @@ TEST_F(CommandLineTest, BothSignaturesMeanDiskA)
     EXPECT_EQ(result.out, diskAProgress);
 }
 
-TEST_F(CommandLineTest, DiskNumberTakesTheFirstDiskWhateverItCarries)
+TEST_F(CommandLineTest, DiskNumberTakesTheFirstDiskWhateverItCarriesAndSaysSo)
 {
+    const std::string taken = "warning: " + imagePath().string() + ": disk 0 is taken as ";
     auto result = cut({setDisk('A', Signature::diskA), setDisk('B', Signature::diskB)}, {"2"});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, diskBText);
+    EXPECT_EQ(result.err, diskBText + taken + "Disk B as DiskNo 2 asks, but its signature says Disk A\n");
     EXPECT_EQ(result.out, diskBProgress);
 
     result = cut({setDisk('N', Signature::none), setDisk('A', Signature::diskA)}, {"1x"});
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, diskAText);
+    EXPECT_EQ(result.err,
+              diskAText + taken + "Disk A as DiskNo 1 asks, but its signature says neither Disk A nor Disk B\n");
     EXPECT_EQ(result.out, diskAProgress);
+
+    result = cut({setDisk('A', Signature::diskA)}, {"1"});
+    EXPECT_EQ(result.err, diskAText) << "a disk number that agrees adds nothing";
 }
 
 TEST_F(CommandLineTest, LeftoverBytesOfAnEarlierDiskNeverRecogniseOne)

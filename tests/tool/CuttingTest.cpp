@@ -79,7 +79,10 @@ TEST_F(CuttingTest, TruncatedImageLosesOnlyWhatIsMissing)
                                 "500 of 1024 bytes); the rest is zero-filled\n";
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out, diskBProgress);
-    EXPECT_EQ(result.err, diskBText + warning);
+    EXPECT_EQ(result.err,
+              diskBText + "warning: " + imagePath().string() +
+                  ": disk 0 is cut short: its header gives 832688 bytes, and the file holds only " +
+                  std::to_string(bytes.size()) + " of them\n" + warning);
 
     Disk model = b; // what is left of the disk: R 3 of track 60 keeps 500 bytes
     for (auto it = model.tracks.begin(); it != model.tracks.end();)

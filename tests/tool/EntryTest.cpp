@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "builder/D88Builder.hpp"
 #include "builder/SetDisk.hpp"
 #include "image/D88Image.hpp"
 #include "output/FileSink.hpp"
@@ -20,13 +21,15 @@ class MemorySink : public FileSink {
 public:
     FileError write(const std::string& name, const std::uint8_t* data, std::size_t size) override
     {
-        if (name == refused)
+        tried.push_back(name);
+        if (name == refused || refused == "*")
             return std::make_error_code(std::errc::operation_not_permitted);
         files[name].assign(data, data + size);
         return {};
     }
     std::map<std::string, std::vector<std::uint8_t>> files;
-    std::string refused;
+    std::vector<std::string> tried;
+    std::string refused; // "*": every name, as a folder nobody may write
 };
 
 class EntryTest : public ::testing::Test {
@@ -57,9 +60,10 @@ TEST_F(EntryTest, UsageNamesTheProgramOrFallsBack)
 TEST_F(EntryTest, CutFileRefusesWhatDoesNotFitTheBuffer)
 {
     const SectorAddress start = SectorAddress::onTrack(1, 1, 3);
-    EXPECT_FALSE(cutFile(context, {"X", start, -1, 10}));
-    EXPECT_FALSE(cutFile(context, {"X", start, 0, -1}));
-    EXPECT_FALSE(cutFile(context, {"X", start, 409000, 601}));
+    WriteFailures failures(".");
+    EXPECT_FALSE(cutFile(context, {"X", start, -1, 10}, failures));
+    EXPECT_FALSE(cutFile(context, {"X", start, 0, -1}, failures));
+    EXPECT_FALSE(cutFile(context, {"X", start, 409000, 601}, failures));
     const std::string error = "error: cannot write X: larger than the cut buffer\n";
     EXPECT_EQ(err.str(), error + error + error);
     EXPECT_TRUE(sink.files.empty());
@@ -77,6 +81,24 @@ TEST_F(EntryTest, FileThatCannotBeWrittenFailsTheRunButNotTheOthers)
     EXPECT_NE(err.str().find("error: cannot write WORK: " +
                              std::make_error_code(std::errc::operation_not_permitted).message() + "\n"),
               std::string::npos);
+}
+
+TEST_F(EntryTest, AFolderThatRefusesEveryFileIsNamedOnceAndEveryFileStillTried)
+{
+    using namespace d88::build;
+    const auto path = dir / "ab.d88";
+    test::writeFile(path, d88::build::image({setDisk('A', Signature::diskA), setDisk('B', Signature::diskB)}));
+    sink.refused = "*";
+    EXPECT_EQ(run({"d88cut", "-d", "out\x1B[2J", path.string().c_str()}), 1);
+    EXPECT_EQ(sink.tried.size(), 20u);
+    const std::string reason = std::make_error_code(std::errc::operation_not_permitted).message();
+    EXPECT_EQ(err.str(),
+              "Disk A \x82\xF0\x94"
+              "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\nerror: cannot write PROG: " +
+                  reason + "\nerror: cannot write into folder out\\x1B[2J: " + reason +
+                  " (every file is still tried; those that fail alike are not named)\n"
+                  "Disk B \x82\xF0\x94"
+                  "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n");
 }
 
 } // namespace

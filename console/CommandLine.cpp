@@ -1,0 +1,44 @@
+#include "console/CommandLine.hpp"
+
+namespace d88::console {
+
+std::string_view ArgumentScanner::at(int index) const
+{
+    return argv_ != nullptr && argv_[index] != nullptr ? argv_[index] : "";
+}
+
+std::optional<ArgumentScanner::Argument> ArgumentScanner::next()
+{
+    while (++index_ < argc_) {
+        const std::string_view arg = at(index_);
+        if (options_ && arg == "--") {
+            options_ = false;
+            continue;
+        }
+        return Argument{arg, options_ && ((arg.size() > 1 && arg.front() == '-') || isHelpOption(arg))};
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string_view> ArgumentScanner::value()
+{
+    if (index_ + 1 >= argc_ || at(index_ + 1).empty())
+        return std::nullopt;
+    return at(++index_);
+}
+
+bool isHelpOption(std::string_view arg)
+{
+#ifdef _WIN32
+    if (arg == "/?")
+        return true;
+#endif
+    return arg == "--help" || arg == "-h";
+}
+
+std::string usageProblem(std::string_view program, std::string_view problem)
+{
+    return "error: " + std::string(problem) + "\nTry '" + std::string(program) + " --help'\n";
+}
+
+} // namespace d88::console

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The command-line conventions both programs keep, so that they read alike:
+// options may stand anywhere, `--` ends them, `-` alone is a name; --help and
+// -h (and /? on Windows) ask for help, --version for the version; a wrong
+// command line says what was wrong and where to read more.
+namespace d88::console {
+
+class ArgumentScanner {
+public:
+    struct Argument {
+        std::string_view text;
+        bool option; // begins with - (or is /? on Windows) and comes before any `--`
+    };
+    ArgumentScanner(int argc, const char* const* argv) : argc_(argc), argv_(argv) { }
+    // The next argument; nullopt after the last. `--` itself is passed over.
+    std::optional<Argument> next();
+    // The argument after an option that takes a value (-d DIR): nullopt where
+    // none follows or it is empty.
+    std::optional<std::string_view> value();
+
+private:
+    std::string_view at(int index) const;
+    int argc_;
+    const char* const* argv_;
+    int index_ = 0;
+    bool options_ = true;
+};
+
+bool isHelpOption(std::string_view arg);
+inline constexpr std::string_view versionOption = "--version";
+
+// "error: PROBLEM\nTry 'PROGRAM --help'\n", after the usage line.
+std::string usageProblem(std::string_view program, std::string_view problem);
+
+} // namespace d88::console
