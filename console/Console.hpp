@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,8 +57,12 @@ void showTextsAsCharacters();
 bool ownsConsoleWindow();
 // Waits for a key press in that window; returns at once where there is none.
 void waitForKey();
-// The window's last line, before waitForKey.
-inline constexpr std::string_view pressAnyKeyText = "\nPress any key to close this window.\n";
+// Ends a run in that window: says how to close it and waits for the key.
+inline void closeWindowOnKey()
+{
+    std::cout << "\nPress any key to close this window.\n" << std::flush;
+    waitForKey();
+}
 
 } // namespace d88::console
 

@@ -1,7 +1,9 @@
 #include "console/JapaneseText.hpp"
 
-#include <array>
 #include <cstdint>
+
+#include "console/PrintableName.hpp"
+#include "console/ShiftJisTable.hpp"
 
 namespace d88::console {
 namespace {
@@ -14,40 +16,51 @@ int characterStreamIndex()
     return index;
 }
 
-// The double-byte ranges of code page 932 whose characters follow each other
-// in Unicode order: the hiragana, and the katakana in two runs around 0x7F.
-struct Run {
-    std::uint16_t first;
-    std::uint16_t last;
-    char32_t start;
-};
-constexpr std::array<Run, 3> runs{
-    {{0x829F, 0x82F1, U'\u3041'}, {0x8340, 0x837E, U'\u30A1'}, {0x8380, 0x8396, U'\u30E0'}}};
-
-// Other characters the texts use: the long vowel mark and two kanji.
-struct Single {
-    std::uint16_t code;
-    char32_t character;
-};
-constexpr std::array<Single, 3> singles{{{0x815B, U'\u30FC'}, {0x9446, U'\u8A8D'}, {0x8EAF, U'\u8B58'}}};
-
 constexpr std::uint8_t halfWidthFirst = 0xA1;
 constexpr std::uint8_t halfWidthLast = 0xDF;
 constexpr char32_t halfWidthStart = U'\uFF61';
+constexpr std::uint8_t lowLeadFirst = 0x81;
+constexpr std::uint8_t lowLeadLast = 0x9F;
+constexpr std::uint8_t highLeadFirst = 0xE0;
+constexpr std::uint8_t highLeadLast = 0xFC;
+constexpr std::uint8_t trailFirst = 0x40;
+constexpr std::uint8_t trailGap = 0x7F; // no trail byte
+constexpr std::uint8_t trailLast = 0xFC;
+constexpr char16_t noCharacter = u'\uFFFD';
 
-bool isLeadByte(std::uint8_t byte)
+// The character of a double-byte code; nullopt where the bytes are none.
+std::optional<char32_t> doubleByte(std::uint8_t lead, std::uint8_t trail)
 {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    int row = -1;
+    if (lead >= lowLeadFirst && lead <= lowLeadLast)
+        row = lead - lowLeadFirst;
+    else if (lead >= highLeadFirst && lead <= highLeadLast)
+        row = lead - highLeadFirst + (lowLeadLast - lowLeadFirst + 1);
+    if (row < 0 || trail < trailFirst || trail > trailLast || trail == trailGap)
+        return std::nullopt;
+    const int column = trail - trailFirst - (trail > trailGap ? 1 : 0);
+    const char16_t character = shiftJisRows[row][column];
+    if (character == 0 || character == noCharacter)
+        return std::nullopt;
+    return character;
 }
 
-std::optional<char32_t> doubleByte(std::uint16_t code)
+// The character the byte at `i` starts and the bytes it takes; nullopt
+// where it starts none.
+struct Decoded {
+    char32_t character;
+    std::size_t length;
+};
+std::optional<Decoded> decodeAt(std::string_view text, std::size_t i)
 {
-    for (const Run& run : runs)
-        if (code >= run.first && code <= run.last)
-            return run.start + (code - run.first);
-    for (const Single& single : singles)
-        if (code == single.code)
-            return single.character;
+    const auto byte = static_cast<std::uint8_t>(text[i]);
+    if (byte < 0x80)
+        return Decoded{byte, 1}; // code page 932 keeps ASCII, the backslash included
+    if (byte >= halfWidthFirst && byte <= halfWidthLast)
+        return Decoded{halfWidthStart + (byte - halfWidthFirst), 1};
+    if (i + 1 < text.size())
+        if (const auto character = doubleByte(byte, static_cast<std::uint8_t>(text[i + 1])))
+            return Decoded{*character, 2};
     return std::nullopt;
 }
 
@@ -65,26 +78,22 @@ void appendUtf8(std::string& out, char32_t character)
     }
 }
 
+bool readByPerson(std::ostream& stream)
+{
+    return stream.iword(characterStreamIndex()) != 0;
+}
+
 } // namespace
 
 std::optional<std::string> utf8Of(std::string_view shiftJis)
 {
     std::string out;
-    for (std::size_t i = 0; i < shiftJis.size(); ++i) {
-        const auto byte = static_cast<std::uint8_t>(shiftJis[i]);
-        if (byte < 0x80) {
-            out += static_cast<char>(byte); // code page 932 keeps ASCII, the backslash included
-        } else if (byte >= halfWidthFirst && byte <= halfWidthLast) {
-            appendUtf8(out, halfWidthStart + (byte - halfWidthFirst));
-        } else if (isLeadByte(byte) && i + 1 < shiftJis.size()) {
-            const auto code = static_cast<std::uint16_t>(byte << 8 | static_cast<std::uint8_t>(shiftJis[++i]));
-            const auto character = doubleByte(code);
-            if (!character)
-                return std::nullopt;
-            appendUtf8(out, *character);
-        } else {
+    for (std::size_t i = 0; i < shiftJis.size();) {
+        const auto decoded = decodeAt(shiftJis, i);
+        if (!decoded)
             return std::nullopt;
-        }
+        appendUtf8(out, decoded->character);
+        i += decoded->length;
     }
     return out;
 }
@@ -96,10 +105,33 @@ void showAsCharacters(std::ostream& stream)
 
 std::ostream& operator<<(std::ostream& stream, JapaneseText text)
 {
-    if (stream.iword(characterStreamIndex()) != 0)
+    if (readByPerson(stream))
         if (const auto characters = utf8Of(text.shiftJis))
             return stream << *characters;
     return stream << text.shiftJis;
+}
+
+std::ostream& operator<<(std::ostream& stream, ShiftJisName name)
+{
+    const bool characters = readByPerson(stream);
+    std::string out;
+    for (std::size_t i = 0; i < name.bytes.size();) {
+        const auto byte = static_cast<unsigned char>(name.bytes[i]);
+        const auto decoded = characters ? decodeAt(name.bytes, i) : std::nullopt;
+        // Controls and the backslash stay escaped, so what is shown is unambiguous.
+        const bool ascii = byte >= 0x20 && byte < 0x7F && byte != '\\';
+        if (ascii) {
+            out += static_cast<char>(byte);
+            ++i;
+        } else if (decoded && decoded->character >= 0x80) {
+            appendUtf8(out, decoded->character);
+            i += decoded->length;
+        } else {
+            escape(out, byte);
+            ++i;
+        }
+    }
+    return stream << out;
 }
 
 } // namespace d88::console

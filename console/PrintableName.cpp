@@ -11,6 +11,8 @@ constexpr unsigned char c1Lead = 0xC2;
 constexpr unsigned char c1First = 0x80;
 constexpr unsigned char c1Last = 0x9F;
 
+} // namespace
+
 void escape(std::string& out, unsigned char byte)
 {
     constexpr std::string_view digits = "0123456789ABCDEF";
@@ -18,8 +20,6 @@ void escape(std::string& out, unsigned char byte)
     out += digits[byte >> 4];
     out += digits[byte & 0xF];
 }
-
-} // namespace
 
 std::string printableName(std::string_view name)
 {

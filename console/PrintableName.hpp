@@ -10,5 +10,7 @@ namespace d88::console {
 // name cannot move the cursor, ring the bell or end a line on a terminal.
 // Every other byte is kept, so a name in any encoding stays readable.
 std::string printableName(std::string_view name);
+// Appends `byte` as \xHH.
+void escape(std::string& out, unsigned char byte);
 
 } // namespace d88::console

@@ -1,34 +1,57 @@
 #include "info/Options.hpp"
 
-#include <string_view>
+#include "console/CommandLine.hpp"
+#include "console/PrintableName.hpp"
 
 namespace d88::info {
+namespace {
 
-std::optional<Options> parseOptions(int argc, const char* const* argv)
+constexpr std::string_view asOption = "--as";
+
+Options usageError(Options options, std::string problem)
+{
+    options.action = Options::Action::usageError;
+    options.problem = std::move(problem);
+    return options;
+}
+
+} // namespace
+
+Options parseOptions(int argc, const char* const* argv)
 {
     Options options;
     bool haveImage = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--map") {
-            options.map = true;
-        } else if (arg == "--as" && i + 1 < argc && !options.as) {
-            const std::string_view kind = argv[++i];
-            if (kind == "A")
-                options.as = DiskKind::diskA;
-            else if (kind == "B")
-                options.as = DiskKind::diskB;
-            else
-                return std::nullopt;
-        } else if (!haveImage && !arg.starts_with("--")) {
-            options.image = arg;
+    console::ArgumentScanner scanner(argc, argv);
+    while (const auto arg = scanner.next()) {
+        const std::string_view text = arg->text;
+        if (!arg->option) {
+            if (haveImage)
+                return usageError(options, "too many arguments: " + console::printableName(text));
+            options.image = text;
             haveImage = true;
+        } else if (console::isHelpOption(text)) {
+            options.action = Options::Action::help;
+            return options;
+        } else if (text == console::versionOption) {
+            options.action = Options::Action::showVersion;
+            return options;
+        } else if (text == "--map") {
+            options.map = true;
+        } else if (text == asOption || (text.starts_with(asOption) && text.substr(asOption.size()).starts_with('='))) {
+            const auto kind = text == asOption ? scanner.value() : text.substr(asOption.size() + 1);
+            if (!kind || kind->empty())
+                return usageError(options, "option --as needs A or B");
+            if (options.as)
+                return usageError(options, "option --as given more than once");
+            if (*kind != "A" && *kind != "B")
+                return usageError(options, "option --as takes A or B, not " + console::printableName(*kind));
+            options.as = *kind == "A" ? DiskKind::diskA : DiskKind::diskB;
         } else {
-            return std::nullopt;
+            return usageError(options, "unknown option " + console::printableName(text));
         }
     }
     if (!haveImage)
-        return std::nullopt;
+        return usageError(options, "missing IMAGE");
     return options;
 }
 

@@ -1,11 +1,14 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <iostream>
 #include <new>
 #include <string_view>
 
+#include "console/CommandLine.hpp"
 #include "console/Console.hpp"
 #include "console/OutOfMemory.hpp"
+#include "console/PrintableName.hpp"
 #include "console/Program.hpp"
 #include "image/D88Image.hpp"
 #include "info/Options.hpp"
@@ -30,27 +33,55 @@ int written()
     return exitFailure;
 }
 
+int report(const d88::info::Options& options)
+{
+    if (const std::error_code failed = image.open(options.image.c_str())) {
+        std::cerr << "d88info: cannot open " << d88::console::printableName(options.image) << ": " << failed.message()
+                  << "\n";
+        return exitFailure;
+    }
+    d88::info::reportImage(image, options, buffer, std::cout);
+    return written();
+}
+
+// Started from Explorer (Windows), in a window of its own: each argument is
+// an image dropped on the program, reported in turn; with none, how to use
+// it. Either way the window waits for a key, so the report can be read.
+int runDropped(int argc, char** args)
+{
+    int status = d88::exitSuccess;
+    if (argc < 2)
+        std::cout << d88::info::dropHelpText;
+    for (int i = 1; i < argc; ++i) {
+        d88::info::Options options;
+        options.image = args[i];
+        std::cout << (i > 1 ? "\n" : "") << d88::console::printableName(options.image) << ":\n";
+        status = std::max(status, report(options));
+    }
+    d88::console::closeWindowOnKey();
+    return status;
+}
+
 int run(int argc, char** args)
 {
-    if (argc == 2 && std::string_view(args[1]) == "--version") {
+    if (d88::console::ownsConsoleWindow())
+        return runDropped(argc, args);
+    const d88::info::Options options = d88::info::parseOptions(argc, args);
+    switch (options.action) {
+    case d88::info::Options::Action::showVersion:
         std::cout << "d88info " << d88::version << "\n";
         return written();
-    }
-    if (argc == 2 && (std::string_view(args[1]) == "--help" || std::string_view(args[1]) == "-h")) {
+    case d88::info::Options::Action::help:
         std::cout << d88::info::usageText << d88::info::helpText;
         return written();
-    }
-    const auto options = d88::info::parseOptions(argc, args);
-    if (!options) {
-        std::cerr << d88::info::usageText;
+    case d88::info::Options::Action::usageError:
+        std::cerr << d88::info::usageText << d88::console::usageProblem(d88::info::programName, options.problem)
+                  << std::flush;
         return exitFailure;
+    case d88::info::Options::Action::report:
+        break;
     }
-    if (const std::error_code failed = image.open(options->image.c_str())) {
-        std::cerr << "d88info: cannot open " << options->image << ": " << failed.message() << "\n";
-        return exitFailure;
-    }
-    d88::info::reportImage(image, *options, buffer, std::cout);
-    return written();
+    return report(options);
 }
 
 } // namespace

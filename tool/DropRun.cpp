@@ -41,8 +41,7 @@ int runDropped(int argc, const char* const* argv, D88Image& image, std::span<std
         ToolContext context{image, buffer, sink, std::cout, std::cerr};
         status = std::max(status, runTool(command, context));
     }
-    std::cout << console::pressAnyKeyText << std::flush;
-    console::waitForKey();
+    console::closeWindowOnKey();
     return status;
 }
 

@@ -77,16 +77,29 @@ TEST_F(InfoTest, VerdictFollowsOnlyTheBytesTheIdentifyingReadPlaced)
     oneByte.tracks[1][0].data.resize(1);
     Disk missing = setDisk('M', Signature::diskA);
     missing.tracks[1].erase(missing.tracks[1].begin());
-    result = info({shortB, oneByte, missing});
+    Disk otherFormat = setDisk('F', Signature::none); // track 1 of 16 records of 256 bytes
+    otherFormat.tracks[1].clear();
+    for (std::uint8_t r = 1; r <= 16; ++r)
+        otherFormat.tracks[1].push_back(Record{0, 1, r, 1, std::vector<std::uint8_t>(256), {}, {}});
+    Disk empty = setDisk('E', Signature::none);
+    empty.tracks[1][0].data.clear();
+    Disk stopped = setDisk('S', Signature::none);
+    stopped.tracks[1][0].sectorCount = 0;
+    result = info({shortB, oneByte, missing, otherFormat, empty, stopped});
     EXPECT_TRUE(has(result,
                     "  identifying sector (track 1, C 0, H 1, R 1, N 3): 10 bytes; bytes 0-1: FF 08, "
                     "bytes 16-17: -- --\n  verdict: Disk B"));
     EXPECT_TRUE(has(result,
                     "  identifying sector (track 1, C 0, H 1, R 1, N 3): 1 bytes; bytes 0-1: FF --, "
                     "bytes 16-17: -- --\n  verdict: neither"));
-    EXPECT_TRUE(has(result,
-                    "  identifying sector (track 1, C 0, H 1, R 1, N 3): missing or empty\n"
-                    "  verdict: neither"));
+    // Where the read placed nothing, what its walk found says why.
+    const std::string id = "  identifying sector (track 1, C 0, H 1, R 1, N 3): ";
+    for (const char* why :
+         {"missing: track 1 holds 4 records of N 3 (1024 bytes) and no C 0 H 1 R 1 N 3",
+          "missing: track 1 holds 16 records of N 1 (256 bytes) and no C 0 H 1 R 1 N 3",
+          "empty: track 1 holds 5 records of N 3 (1024 bytes), and its C 0 H 1 R 1 N 3 yields no data",
+          "missing: track 1's first record has a sector count of 0, which ends every search"})
+        EXPECT_TRUE(has(result, id + why + "\n  verdict: neither")) << why;
 }
 
 TEST_F(InfoTest, MapMarksEachRecordWithTheFileThatUsesIt)
@@ -114,10 +127,11 @@ TEST_F(InfoTest, SaysWhenMoreDisksFollowThanAreRead)
 {
     Disk empty;
     auto result = info(std::vector<Disk>(65, empty));
-    EXPECT_TRUE(result.out.ends_with("disk 63 at offset 43344: name \"\", media type 0x00 (2D), size 688 bytes, "
-                                     "0 tracks present\n  identifying sector (track 1, C 0, H 1, R 1, N 3): missing "
-                                     "or empty\n  verdict: neither\n\n... more disks follow; only the first 64 "
-                                     "are read\n"))
+    EXPECT_TRUE(result.out.ends_with(
+        "disk 63 at offset 43344: name \"\", media type 0x00 (2D), size 688 bytes, "
+        "0 tracks present\n  identifying sector (track 1, C 0, H 1, R 1, N 3): missing: "
+        "track 1 is not in the disk's track table\n  verdict: neither\n\n... more disks follow; only the first 64 "
+        "are read\n"))
         << result.out.substr(result.out.size() - 200);
     result = info(std::vector<Disk>(64, empty));
     EXPECT_EQ(result.out.find("more disks follow"), std::string::npos);
@@ -151,6 +165,21 @@ TEST_F(InfoTest, WhatDoesNotLookLikeAnImageIsFlaggedFirst)
     EXPECT_TRUE(
         result.out.ends_with("complete\n\n100 bytes follow the last disk, from offset " + std::to_string(end) + "\n"))
         << result.out;
+    // Zero padding reads as disks of size 0: bytes after the last disk, not 63 more disks.
+    bytes.resize(end + 4096, 0);
+    writeFile(dir / "image.d88", bytes);
+    result = run({(dir / "image.d88").string()});
+    EXPECT_EQ(result.out.find("disk 1 "), std::string::npos) << result.out;
+    EXPECT_TRUE(
+        result.out.ends_with("complete\n\n4096 bytes follow the last disk, from offset " + std::to_string(end) + "\n"))
+        << result.out;
+    std::vector<std::uint8_t> tar(10240, 0);
+    const std::string ustar = "ustar";
+    std::copy(ustar.begin(), ustar.end(), tar.begin() + 257);
+    writeFile(dir / "image.d88", tar);
+    EXPECT_EQ(run({(dir / "image.d88").string()}).out,
+              "warning: this file starts like a tar archive, not a D88 image: unpack it first\nno disk: the disk "
+              "header at offset 0 gives a size of 0 bytes, less than the header's own 688\n");
 #ifndef _WIN32
     // A full disk, or standard output closed when it starts (reopened on /dev/full).
     for (const char* redirect : {" >/dev/full", " >&-"}) {
@@ -164,13 +193,23 @@ TEST_F(InfoTest, WhatDoesNotLookLikeAnImageIsFlaggedFirst)
 
 TEST_F(InfoTest, WrongCommandLinesAndUnreadableImagesFail)
 {
-    for (const auto& args :
-         std::vector<std::vector<std::string>>{{}, {"a", "b"}, {"--as", "C", "a"}, {"--as"}, {"--bogus", "a"}}) {
+    for (const auto& [args, problem] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{}, "missing IMAGE"},
+             {{"a", "b"}, "too many arguments: b"},
+             {{"--as", "C", "a"}, "option --as takes A or B, not C"},
+             {{"--as"}, "option --as needs A or B"},
+             {{"--as=A", "--as", "B", "a"}, "option --as given more than once"},
+             {{"a", "--bogus\x1B"}, "unknown option --bogus\\x1B"},
+             {{"--map", "--"}, "missing IMAGE"}}) {
         const auto result = run(args);
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "Usage: d88info [--map] [--as A|B] IMAGE\n");
+        EXPECT_EQ(result.err,
+                  "Usage: d88info [--map] [--as A|B] IMAGE\nerror: " + problem + "\nTry 'd88info --help'\n");
     }
+    // -- ends the options: a name after it may begin with -.
+    const auto dashed = run({"--", "-x.d88"});
+    EXPECT_EQ(dashed.err, "d88info: cannot open -x.d88: No such file or directory\n");
     const auto version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "d88info " + std::string(d88::version) + "\n");
@@ -182,11 +221,33 @@ TEST_F(InfoTest, WrongCommandLinesAndUnreadableImagesFail)
     EXPECT_EQ(missing.err, "d88info: cannot open " + (dir / "none.d88").string() + ": No such file or directory\n");
     const auto help = run({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.starts_with("Usage: d88info [--map] [--as A|B] IMAGE\n")) << help.out;
+    EXPECT_TRUE(
+        help.out.starts_with("Usage: d88info [--map] [--as A|B] IMAGE\nd88info [--map] [--as A|B] [--] image\n"))
+        << help.out;
     EXPECT_NE(help.out.find("  --as A|B "), std::string::npos);
     EXPECT_EQ(help.err, "");
     EXPECT_EQ(run({"-h"}).out, help.out);
+    EXPECT_EQ(run({"image.d88", "--help"}).out, help.out) << "an option wherever it stands";
+#ifdef _WIN32
+    EXPECT_EQ(run({"/?"}).out, help.out);
+#endif
 }
+
+#ifdef _WIN32
+TEST_F(InfoTest, DroppedOnFromExplorerItReportsEachImageAndWaits)
+{
+    const std::string pressAnyKey = "\nPress any key to close this window.\n";
+    writeFile(dir / "image.d88", image({setDisk('B', Signature::diskB)}));
+    const std::string path = (dir / "image.d88").string();
+    const auto dropped = Running({D88INFO_PATH, path}, dir.path(), RunAs::ownConsole).finish();
+    EXPECT_EQ(dropped.status, 0) << dropped.err;
+    EXPECT_TRUE(dropped.out.starts_with(path + ":\ndisk 0 at offset 0: ")) << dropped.out;
+    EXPECT_TRUE(dropped.out.ends_with("complete\n" + pressAnyKey)) << dropped.out;
+    const auto clicked = Running({D88INFO_PATH}, dir.path(), RunAs::ownConsole).finish();
+    EXPECT_TRUE(clicked.out.starts_with("d88info shows what D88 disk images hold")) << clicked.out;
+    EXPECT_TRUE(clicked.out.ends_with(pressAnyKey)) << clicked.out;
+}
+#endif
 
 TEST_F(InfoTest, RealImagesAreDescribed)
 {

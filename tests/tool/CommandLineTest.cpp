@@ -51,7 +51,7 @@ TEST_F(CommandLineTest, HelpAndVersionAloneAnswerOnStandardOutput)
         const auto result = run({option});
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.err, "");
-        EXPECT_TRUE(result.out.starts_with(usage)) << result.out;
+        EXPECT_TRUE(result.out.starts_with(usage + "d88cut [-d DIR] [--] d88file [DiskNo]\n")) << result.out;
         EXPECT_NE(result.out.find("  DiskNo.   1 or 2"), std::string::npos);
     }
     const auto version = run({"--version"});

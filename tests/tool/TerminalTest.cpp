@@ -12,9 +12,11 @@ using namespace d88::test;
 
 namespace {
 
-// Runs d88cut with standard error on a new terminal and LC_ALL=`locale`;
-// returns what the terminal showed, its line ends as the program wrote them.
-std::string onTerminal(const std::vector<std::string>& args, const std::filesystem::path& folder, const char* locale)
+// Runs a program with standard error (or output, the other going to
+// /dev/null) on a new terminal and LC_ALL=`locale`; returns what the terminal
+// showed, its line ends as the program wrote them.
+std::string onTerminal(const std::vector<std::string>& args, const std::filesystem::path& folder, const char* locale,
+                       int stream = STDERR_FILENO)
 {
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
@@ -28,7 +30,9 @@ std::string onTerminal(const std::vector<std::string>& args, const std::filesyst
     if (child == 0) {
         const int slave = ::open(slavePath.c_str(), O_RDWR);
         const int null = ::open("/dev/null", O_WRONLY);
-        if (slave < 0 || null < 0 || ::dup2(null, 1) < 0 || ::dup2(slave, 2) < 0 || ::chdir(folder.c_str()) != 0)
+        const int other = stream == STDERR_FILENO ? STDOUT_FILENO : STDERR_FILENO;
+        if (slave < 0 || null < 0 || ::dup2(null, other) < 0 || ::dup2(slave, stream) < 0 ||
+            ::chdir(folder.c_str()) != 0)
             ::_exit(127);
         ::setenv("LC_ALL", locale, 1);
         ::execv(argv[0], argv.data());
@@ -60,6 +64,20 @@ TEST_F(TerminalTest, JapaneseTextsAreCharactersOnlyOnAUtf8Terminal)
     // A terminal of another locale, and a pipe, get the bytes the program has always written.
     EXPECT_EQ(onTerminal({D88CUT_PATH, imagePath().string()}, out.path(), "C"), diskAText + diskBText);
     EXPECT_EQ(run({imagePath().string()}).err, diskAText + diskBText);
+}
+
+TEST_F(TerminalTest, D88infoShowsShiftJisDiskNamesAsCharactersOnlyOnAUtf8Terminal)
+{
+    Disk named = setDisk('A', Signature::diskA);
+    named.name = "\x89\xB9\x8A\x79 \xB1\x80\x1B"; // "音楽 ｱ", then a byte that is no character and ESC
+    writeFile(imagePath(), image({named}));
+    const auto firstLine = [](const std::string& text) { return text.substr(0, text.find('\n')); };
+    const std::string rest = "\", media type 0x10 (2DD), size 832688 bytes, 160 tracks present";
+    EXPECT_EQ(firstLine(onTerminal({D88INFO_PATH, imagePath().string()}, out.path(), "C.UTF-8", STDOUT_FILENO)),
+              "disk 0 at offset 0: name \"\u97F3\u697D \uFF71\\x80\\x1B" + rest);
+    const std::string escaped = "disk 0 at offset 0: name \"\\x89\\xB9\\x8Ay \\xB1\\x80\\x1B" + rest;
+    EXPECT_EQ(firstLine(onTerminal({D88INFO_PATH, imagePath().string()}, out.path(), "C", STDOUT_FILENO)), escaped);
+    EXPECT_EQ(firstLine(runProgram({D88INFO_PATH, imagePath().string()}, out.path()).out), escaped);
 }
 
 } // namespace
