@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // The command-line conventions both programs keep, so that they read alike:
 // options may stand anywhere, `--` ends them, `-` alone is a name; --help and
@@ -33,6 +34,14 @@ private:
 
 bool isHelpOption(std::string_view arg);
 inline constexpr std::string_view versionOption = "--version";
+
+// Marks what a command line was parsed into as a usage error, with what was wrong.
+template <class Parsed> Parsed usageError(Parsed parsed, std::string problem)
+{
+    parsed.action = Parsed::Action::usageError;
+    parsed.problem = std::move(problem);
+    return parsed;
+}
 
 // "error: PROBLEM\nTry 'PROGRAM --help'\n", after the usage line.
 std::string usageProblem(std::string_view program, std::string_view problem);

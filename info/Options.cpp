@@ -8,13 +8,6 @@ namespace {
 
 constexpr std::string_view asOption = "--as";
 
-Options usageError(Options options, std::string problem)
-{
-    options.action = Options::Action::usageError;
-    options.problem = std::move(problem);
-    return options;
-}
-
 } // namespace
 
 Options parseOptions(int argc, const char* const* argv)
@@ -26,7 +19,7 @@ Options parseOptions(int argc, const char* const* argv)
         const std::string_view text = arg->text;
         if (!arg->option) {
             if (haveImage)
-                return usageError(options, "too many arguments: " + console::printableName(text));
+                return console::usageError(options, "too many arguments: " + console::printableName(text));
             options.image = text;
             haveImage = true;
         } else if (console::isHelpOption(text)) {
@@ -40,18 +33,18 @@ Options parseOptions(int argc, const char* const* argv)
         } else if (text == asOption || (text.starts_with(asOption) && text.substr(asOption.size()).starts_with('='))) {
             const auto kind = text == asOption ? scanner.value() : text.substr(asOption.size() + 1);
             if (!kind || kind->empty())
-                return usageError(options, "option --as needs A or B");
+                return console::usageError(options, "option --as needs A or B");
             if (options.as)
-                return usageError(options, "option --as given more than once");
+                return console::usageError(options, "option --as given more than once");
             if (*kind != "A" && *kind != "B")
-                return usageError(options, "option --as takes A or B, not " + console::printableName(*kind));
+                return console::usageError(options, "option --as takes A or B, not " + console::printableName(*kind));
             options.as = *kind == "A" ? DiskKind::diskA : DiskKind::diskB;
         } else {
-            return usageError(options, "unknown option " + console::printableName(text));
+            return console::usageError(options, "unknown option " + console::printableName(text));
         }
     }
     if (!haveImage)
-        return usageError(options, "missing IMAGE");
+        return console::usageError(options, "missing IMAGE");
     return options;
 }
 

@@ -13,13 +13,6 @@ namespace {
 constexpr std::string_view directoryShort = "-d";
 constexpr std::string_view directoryLong = "--directory";
 
-Command usageError(Command command, std::string problem)
-{
-    command.action = Command::Action::usageError;
-    command.problem = std::move(problem);
-    return command;
-}
-
 } // namespace
 
 Command parseCommandLine(int argc, const char* const* argv)
@@ -46,31 +39,31 @@ Command parseCommandLine(int argc, const char* const* argv)
         if (text == directoryShort || text == directoryLong) {
             folder = scanner.value();
             if (!folder)
-                return usageError(command, "option " + std::string(text) + " needs a folder name");
+                return console::usageError(command, "option " + std::string(text) + " needs a folder name");
         } else if (text.starts_with(directoryLong) && text.substr(directoryLong.size()).starts_with('=')) {
             folder = text.substr(directoryLong.size() + 1);
             if (folder->empty())
-                return usageError(command, "option --directory needs a folder name");
+                return console::usageError(command, "option --directory needs a folder name");
         } else if (text.starts_with(directoryShort) && !text.starts_with("--")) {
             folder = text.substr(directoryShort.size()); // -dDIR
         } else {
-            return usageError(command, "unknown option " + console::printableName(text));
+            return console::usageError(command, "unknown option " + console::printableName(text));
         }
         // Two folders: which one was meant cannot be told, so neither is taken.
         if (command.directory)
-            return usageError(command, "option -d (--directory) given more than once");
+            return console::usageError(command, "option -d (--directory) given more than once");
         command.directory = std::string(*folder);
     }
     if (names.empty())
-        return usageError(command, "missing d88file");
+        return console::usageError(command, "missing d88file");
     if (names.size() > 2)
-        return usageError(command, "too many arguments: " + console::printableName(names[2]));
+        return console::usageError(command, "too many arguments: " + console::printableName(names[2]));
     command.image = names[0];
     if (names.size() == 2) {
         // Only the first character counts: "1x" is disk 1.
         command.diskNumber = names[1].empty() ? -1 : static_cast<signed char>(names[1][0]) - '0';
         if (command.diskNumber < 1 || command.diskNumber > 2)
-            return usageError(command, "DiskNo must be 1 or 2");
+            return console::usageError(command, "DiskNo must be 1 or 2");
     }
     return command;
 }

@@ -14,17 +14,11 @@ std::string shown(std::string_view name)
     return console::printableName(name);
 }
 
-const char* kindText(DiskKind kind)
+std::string kindText(DiskKind kind)
 {
-    switch (kind) {
-    case DiskKind::diskA:
-        return "Disk A";
-    case DiskKind::diskB:
-        return "Disk B";
-    case DiskKind::neither:
-        break;
-    }
-    return "neither Disk A nor Disk B";
+    if (kind == DiskKind::neither)
+        return "neither Disk A nor Disk B";
+    return kind == DiskKind::diskA ? "Disk A" : "Disk B";
 }
 
 } // namespace
