@@ -63,10 +63,10 @@ std::string recordsText(std::span<const std::uint8_t> ids, std::int32_t records,
     std::string text = (more ? "more than " : "") + std::to_string(records) + (records == 1 ? " record" : " records");
     if (perSize.size() == 1)
         return text + " of " + sizeText(perSize.begin()->first);
-    text += " (";
+    std::string sizes;
     for (const auto& [n, count] : perSize)
-        text += (&n == &perSize.begin()->first ? "" : ", ") + std::to_string(count) + " of " + sizeText(n);
-    return text + ")";
+        sizes += (sizes.empty() ? "" : ", ") + std::to_string(count) + " of " + sizeText(n);
+    return sizes.empty() ? text : text + " (" + sizes + ")";
 }
 
 // Why the identifying read placed nothing: what its walk of the track found.
