@@ -1,5 +1,7 @@
 #include "tool/CutFile.hpp"
 
+#include <filesystem>
+
 #include "output/FileSink.hpp"
 #include "set/FileRead.hpp"
 #include "tool/Messages.hpp"
@@ -16,6 +18,13 @@ bool folderWide(std::error_code reason)
         reason == std::errc::read_only_file_system || reason == std::errc::no_space_on_device;
 }
 
+std::string currentFolder()
+{
+    std::error_code failed;
+    const std::u8string path = std::filesystem::current_path(failed).u8string();
+    return failed ? std::string(".") : std::string(path.begin(), path.end());
+}
+
 } // namespace
 
 void WriteFailures::failed(std::ostream& err, const std::string& name, const FileError& error)
@@ -27,7 +36,7 @@ void WriteFailures::failed(std::ostream& err, const std::string& name, const Fil
     if (streak_ == 1)
         err << writeError(name, error.message());
     else if (streak_ == 2)
-        err << folderRefuses(folder_, error.reason.message());
+        err << folderRefuses(folder_ ? *folder_ : currentFolder(), error.reason.message());
 }
 
 bool cutFile(ToolContext& context, const CatalogueFile& file, WriteFailures& failures)

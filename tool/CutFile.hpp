@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <system_error>
@@ -17,12 +18,14 @@ struct FileError;
 // alike are not named again. Every file is still tried.
 class WriteFailures {
 public:
-    explicit WriteFailures(std::string folder) : folder_(std::move(folder)) { }
+    // `folder` as the user named it; none for the current folder, which is
+    // then named by its path, as "." would tell a person nothing.
+    explicit WriteFailures(std::optional<std::string> folder) : folder_(std::move(folder)) { }
     void failed(std::ostream& err, const std::string& name, const FileError& error);
     void written() { streak_ = 0; }
 
 private:
-    std::string folder_;
+    std::optional<std::string> folder_;
     std::error_code last_;
     int streak_ = 0;
 };

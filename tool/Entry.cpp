@@ -83,7 +83,7 @@ int cut(const Command& command, ToolContext& context)
     if (diskNumber != 0)
         std::fill(kinds.begin(), kinds.end(), diskNumber == 1 ? DiskKind::diskA : DiskKind::diskB);
     prepareCatalogues(image, kinds);
-    WriteFailures failures(command.directory.value_or("."));
+    WriteFailures failures(command.directory);
     bool allWritten = true;
     bool recognised = false;
     for (std::int32_t disk = 0; disk < static_cast<std::int32_t>(kinds.size()); ++disk) {

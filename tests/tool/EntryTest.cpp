@@ -60,7 +60,7 @@ TEST_F(EntryTest, UsageNamesTheProgramOrFallsBack)
 TEST_F(EntryTest, CutFileRefusesWhatDoesNotFitTheBuffer)
 {
     const SectorAddress start = SectorAddress::onTrack(1, 1, 3);
-    WriteFailures failures(".");
+    WriteFailures failures(std::nullopt);
     EXPECT_FALSE(cutFile(context, {"X", start, -1, 10}, failures));
     EXPECT_FALSE(cutFile(context, {"X", start, 0, -1}, failures));
     EXPECT_FALSE(cutFile(context, {"X", start, 409000, 601}, failures));
@@ -99,6 +99,12 @@ TEST_F(EntryTest, AFolderThatRefusesEveryFileIsNamedOnceAndEveryFileStillTried)
                   " (every file is still tried; those that fail alike are not named)\n"
                   "Disk B \x82\xF0\x94"
                   "F\x8E\xAF\x82\xB5\x82\xDC\x82\xB5\x82\xBD.\n");
+    // Without -d, the current folder is named by its path: "." would tell nobody anything.
+    err.str("");
+    EXPECT_EQ(run({"d88cut", path.string().c_str()}), 1);
+    EXPECT_NE(err.str().find("error: cannot write into folder " + std::filesystem::current_path().string() + ": "),
+              std::string::npos)
+        << err.str();
 }
 
 } // namespace
