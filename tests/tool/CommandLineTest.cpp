@@ -230,6 +230,33 @@ TEST_F(CommandLineTest, AnOutputFolderIsMadeWhenThereIsSomethingToPutInIt)
     EXPECT_TRUE(blocked.err.starts_with("error: cannot create folder made/PROG/deeper: ")) << blocked.err;
 }
 
+#ifndef _WIN32
+TEST_F(CommandLineTest, AFolderNobodyMayWriteIsNamedNotEveryFile)
+{
+    // Run as an ordinary user (nobody, where the tests run as root), from a
+    // place every user reaches, into a folder of mode 0555.
+    const TempDir place(TempDir::Reach::everyone);
+    std::filesystem::copy_file(program, place / "d88cut");
+    writeFile(place / "ab.d88", image({setDisk('A', Signature::diskA), setDisk('B', Signature::diskB)}));
+    std::filesystem::create_directory(place / "shut");
+    std::filesystem::permissions(place / "d88cut", std::filesystem::perms(0755));
+    std::filesystem::permissions(place / "ab.d88", std::filesystem::perms(0644));
+    std::filesystem::permissions(place / "shut", std::filesystem::perms(0555));
+    const std::string shut = (place / "shut").string();
+    const auto result = runProgram({(place / "d88cut").string(), "-d", shut, (place / "ab.d88").string()}, place.path(),
+                                   RunAs::ordinaryUser);
+    if (result.status == 127)
+        GTEST_SKIP() << "cannot run the program as an ordinary user here";
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, diskAProgress + diskBProgress) << "every file is still tried";
+    EXPECT_EQ(result.err,
+              diskAText + "error: cannot write PROG: Permission denied\nerror: cannot write into folder " + shut +
+                  ": Permission denied (every file is still tried; those that fail alike are not "
+                  "named)\n" +
+                  diskBText);
+}
+#endif
+
 TEST_F(CommandLineTest, RecognisesEachDiskBySignatureInImageOrder)
 {
     const auto result =
