@@ -42,8 +42,10 @@ void reportCutShort(ToolContext& context, const std::string& imageName, std::int
     D88Image& image = context.image;
     const std::uint64_t offset = image.diskOffset(disk);
     const std::uint64_t size = image.selectedDiskSize();
-    if (offset + size > image.fileSize())
-        context.err << diskCutShort(imageName, disk, image.selectedDiskSize(), image.fileSize() - offset);
+    const std::uint64_t fileSize = image.fileSize();
+    if (offset + size > fileSize)
+        context.err << diskCutShort(imageName, disk, image.selectedDiskSize(),
+                                    fileSize > offset ? fileSize - offset : 0);
 }
 
 // The files are written whatever became of the log; a stream that lost
