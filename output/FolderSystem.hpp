@@ -84,3 +84,12 @@ bool discard(const Folder& folder, NewFile& file);
 std::array<Handle, 2> logHandles();
 
 } // namespace d88::system
+
+namespace d88 {
+
+// Removes the named temporary being written, if any: for a run that a
+// signal ends (see endRunsCleanly), so it leaves nothing behind. Safe in a
+// signal handler.
+void removePendingTemporary() noexcept;
+
+} // namespace d88

@@ -14,7 +14,7 @@
 #endif
 
 #include "output/FolderSystem.hpp"
-#include "output/OutputFolder.hpp"
+#include "output/TemporaryName.hpp"
 #include "platform/StatId.hpp"
 
 namespace d88 {
@@ -76,6 +76,17 @@ mode_t newFileMode()
 std::string procPathOf(int descriptor)
 {
     return "/proc/self/fd/" + std::to_string(descriptor);
+}
+
+// The path of `name` in the folder the run opened, for the calls that take
+// no folder handle: through /proc, so that a folder renamed and replaced
+// meanwhile by someone who may write its parent is not the one read.
+std::string pathIn(const system::Folder& folder, const std::string& name)
+{
+    static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;
+    if (!procFds)
+        return (folder.path / name).string();
+    return procPathOf(fd(folder.handle)) + "/" + name;
 }
 
 bool noAcl(int error)
@@ -226,17 +237,6 @@ void closeFolder(Folder& folder)
     if (folder.handle != noHandle)
         ::close(fd(folder.handle));
     folder.handle = noHandle;
-}
-
-// The path of `name` in the folder the run opened, for the calls that take
-// no folder handle: through /proc, so that a folder renamed and replaced
-// meanwhile by someone who may write its parent is not the one read.
-std::string pathIn(const Folder& folder, const std::string& name)
-{
-    static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;
-    if (!procFds)
-        return (folder.path / name).string();
-    return procPathOf(fd(folder.handle)) + "/" + name;
 }
 
 std::error_code inspect(const Folder& folder, const std::string& name, Target& target)

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "output/FolderSystem.hpp"
-#include "output/OutputFolder.hpp"
+#include "output/TemporaryName.hpp"
 #include "platform/WindowsError.hpp"
 #include "platform/WindowsPath.hpp"
 

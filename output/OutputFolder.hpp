@@ -60,12 +60,4 @@ private:
     bool opened_ = false; // the folder is opened on first use
 };
 
-// Removes the named temporary being written, if any: for a run that a
-// signal ends (see endRunsCleanly), so it leaves nothing behind. Safe in a
-// signal handler.
-void removePendingTemporary() noexcept;
-
-// ".NAME.<16 hex digits>.d88cut-part", random each time.
-std::string temporaryNameFor(const std::string& name);
-
 } // namespace d88
