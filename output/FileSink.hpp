@@ -13,6 +13,8 @@ namespace d88 {
 struct FileError {
     std::error_code reason;
     std::string leftBehind;
+    // The new file has its name, whole, and only closing it failed after.
+    bool inPlace = false;
 
     FileError() = default;
     FileError(std::error_code code, std::string left = {}) : reason(code), leftBehind(std::move(left)) { }
@@ -36,6 +38,9 @@ public:
     // created where asked); the error says why it cannot be.
     [[nodiscard]] virtual std::error_code prepare() { return {}; }
     [[nodiscard]] virtual FileError write(const std::string& name, const std::uint8_t* data, std::size_t size) = 0;
+    // Once the last file is written: makes the names given survive a crash.
+    // The error says why they may not; the files are in place either way.
+    [[nodiscard]] virtual std::error_code finish() { return {}; }
 };
 
 } // namespace d88

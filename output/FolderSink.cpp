@@ -32,6 +32,11 @@ FileError FolderSink::write(const std::string& name, const std::uint8_t* data, s
     return folder_.replace(name, data, size);
 }
 
+std::error_code FolderSink::finish()
+{
+    return folder_.finish();
+}
+
 std::error_code FolderSink::refusal(const FileId& entry)
 {
     // A link at the name is replaced, never its target, so only the entry

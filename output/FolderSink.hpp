@@ -26,6 +26,7 @@ public:
     FolderSink& operator=(const FolderSink&) = delete;
     [[nodiscard]] std::error_code prepare() override;
     [[nodiscard]] FileError write(const std::string& name, const std::uint8_t* data, std::size_t size) override;
+    [[nodiscard]] std::error_code finish() override;
 
 private:
     std::error_code refusal(const FileId& entry);

@@ -54,9 +54,9 @@ std::error_code writeAll(system::Handle file, const std::uint8_t* data, std::siz
 // close that fails (a network or FUSE file system) leaves the old file in
 // place. An unnamed file gets a new name at once, with no temporary name at
 // all; over an old file, or where something came to the name meanwhile, it
-// is named and renamed at once, and closed after.
-std::error_code putInPlace(const system::Folder& folder, const std::string& name, bool replacing,
-                           system::Creation creation, system::NewFile& file)
+// is named and renamed at once. It is closed after, by the caller.
+std::error_code giveName(const system::Folder& folder, const std::string& name, bool replacing,
+                         system::Creation creation, system::NewFile& file)
 {
     if (creation == system::Creation::named) {
         if (const std::error_code failed = system::closeFile(file))
@@ -70,7 +70,7 @@ std::error_code putInPlace(const system::Folder& folder, const std::string& name
         if (!failed)
             failed = system::renameOver(folder, file, name);
     }
-    return failed ? failed : system::closeFile(file);
+    return failed;
 }
 
 } // namespace
@@ -103,30 +103,50 @@ FileError OutputFolder::replace(const std::string& name, const Content& content)
     if (target.entry && folder_.appendOnly)
         return Error::appendOnlyFolder;
     FileError failed = testSwitches().namedTemporary ? FileError{std::make_error_code(std::errc::not_supported)}
-                                                     : write(folder_, name, target, system::Creation::unnamed, content);
+                                                     : write(name, target, system::Creation::unnamed, content);
     if (failed.reason == std::errc::not_supported) {
         if (folder_.appendOnly)
             return Error::appendOnlyFolder;
-        failed = write(folder_, name, target, system::Creation::named, content);
+        failed = write(name, target, system::Creation::named, content);
     }
     return failed;
 }
 
-FileError OutputFolder::write(const system::Folder& folder, const std::string& name, const system::Target& target,
-                              system::Creation creation, const Content& content)
+std::error_code OutputFolder::finish()
 {
+    if (!named_)
+        return {};
+    named_ = false;
+    return system::syncFolder(folder_);
+}
+
+FileError OutputFolder::write(const std::string& name, const system::Target& target, system::Creation creation,
+                              const Content& content)
+{
+    const bool replacing = target.entry.has_value();
     system::NewFile file;
-    if (const std::error_code failed = system::createFile(folder, name, creation, file))
+    if (const std::error_code failed = system::createFile(folder_, name, creation, target.keep.has_value(), file))
         return failed;
-    Pending pending(folder, file);
+    Pending pending(folder_, file);
     const Put put = [&file](const std::uint8_t* data, std::size_t size) { return writeAll(file.handle, data, size); };
     if (const std::error_code failed = content(put))
         return pending.fail(failed);
-    if (const std::error_code failed = system::setAccess(folder, file.handle, target.keep, creation))
+    if (const std::error_code failed = system::setAccess(folder_, file.handle, target.keep, creation))
         return pending.fail(failed);
-    if (const std::error_code failed = putInPlace(folder, name, target.entry.has_value(), creation, file))
+    // The data is on the disk before the name is: a crash after the rename
+    // must not leave the name on a file whose data never arrived.
+    if (const std::error_code failed = system::syncData(folder_, file.handle))
+        return pending.fail(failed);
+    if (const std::error_code failed = giveName(folder_, name, replacing, creation, file))
         return pending.fail(failed);
     pending.done();
+    named_ = true;
+    if (file.handle != system::noHandle)
+        if (const std::error_code failed = system::closeFile(file)) {
+            FileError closing{failed};
+            closing.inPlace = true;
+            return closing;
+        }
     return {};
 }
 

@@ -24,6 +24,9 @@ namespace d88 {
 //   the new file keeps the access (permission bits and ACL) of the file it
 //   replaces, or none wider where the file system cannot set it; nothing at
 //   NAME is followed to decide that;
+// - the data is on the disk before the file gets its name, and finish() puts
+//   the names there after the last one, so a crash leaves the old file or
+//   the whole new one too;
 // - no temporary is left behind, or the error names it.
 // The steps are the same everywhere; FolderSystem_*.cpp hold the few calls
 // where the systems differ.
@@ -48,16 +51,21 @@ public:
     using Put = std::function<std::error_code(const std::uint8_t* data, std::size_t size)>;
     using Content = std::function<std::error_code(const Put& put)>;
     FileError replace(const std::string& name, const Content& content);
+    // After the last file: waits until the names given are on the disk (one
+    // sync of the folder, where any name was given since the last call). The
+    // error says why they may not survive a crash; the files are in place.
+    [[nodiscard]] std::error_code finish();
     const std::filesystem::path& path() const { return path_; }
 
 private:
-    FileError write(const system::Folder& folder, const std::string& name, const system::Target& target,
-                    system::Creation creation, const Content& content);
+    FileError write(const std::string& name, const system::Target& target, system::Creation creation,
+                    const Content& content);
 
     std::filesystem::path path_;
     Guard guard_;
     system::Folder folder_;
     bool opened_ = false; // the folder is opened on first use
+    bool named_ = false;  // a name was given since the folder was last synced
 };
 
 } // namespace d88

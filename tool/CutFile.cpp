@@ -21,7 +21,8 @@ bool cutFile(ToolContext& context, const CatalogueFile& file)
     const FileError failure =
         context.files.write(file.name, context.buffer.data() + file.skip, static_cast<std::size_t>(file.length));
     if (failure) {
-        context.err << writeError(file.name, failure.message());
+        context.err << (failure.inPlace ? closeError(file.name, failure.message())
+                                        : writeError(file.name, failure.message()));
         return false;
     }
     return true;

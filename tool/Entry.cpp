@@ -82,6 +82,12 @@ int cut(const Command& command, ToolContext& context)
         if (command.diskNumber != 0)
             break;
     }
+    // Once, after the last name: what a crash could still take is the names.
+    if (recognised)
+        if (const std::error_code failed = context.files.finish()) {
+            context.err << syncError(command.directory.value_or("."), failed.message());
+            allWritten = false;
+        }
     if (command.diskNumber == 0) {
         if (image.moreDisksFollow())
             context.err << disksPassedOver(command.image, D88Image::maxDisks);
