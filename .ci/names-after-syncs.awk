@@ -1,8 +1,10 @@
-# Reads an strace log of one d88cut run (openat, linkat, renameat, renameat2,
-# fdatasync, fsync, syncfs, close, fcntl) and fails unless every file named
-# with a catalogue name (not a .d88cut-part temporary) had its data synced
-# through its descriptor before, and the folder was synced after the last
-# name. Prints the number of names checked.
+# Reads an strace -f log of one d88cut run (openat, linkat, renameat,
+# renameat2, fdatasync, fsync, syncfs, close, fcntl) and fails unless every
+# file named with a catalogue name (not a .d88cut-part temporary) had its data
+# synced through its descriptor before, and the folder was synced after the
+# last name. Prints the number of names checked. The syncs run in threads of
+# their own, so a call may be split over an "unfinished" and a "resumed" line;
+# it counts where it returns.
 function args(line,    from, to) {
     from = index(line, "(")
     to = match(line, /\) += /)
@@ -31,6 +33,19 @@ function named(name, wasSynced) {
         failed = 1
     }
     lastName = NR
+}
+{
+    pid = $1
+    sub(/^[0-9]+ +/, "")
+}
+/<unfinished \.\.\.>$/ {
+    sub(/ *<unfinished \.\.\.>$/, "")
+    started[pid] = $0
+    next
+}
+/^<\.\.\. [a-z0-9_]+ resumed>/ {
+    sub(/^<\.\.\. [a-z0-9_]+ resumed>/, "")
+    $0 = started[pid] $0
 }
 / = -?[0-9]+/ && result($0) >= 0 {
     call = $0

@@ -26,7 +26,7 @@ public:
     FolderSink& operator=(const FolderSink&) = delete;
     [[nodiscard]] std::error_code prepare() override;
     [[nodiscard]] FileError write(const std::string& name, const std::uint8_t* data, std::size_t size) override;
-    [[nodiscard]] std::error_code finish() override;
+    [[nodiscard]] Finished finish() override;
 
 private:
     std::error_code refusal(const FileId& entry);
@@ -35,7 +35,8 @@ private:
     Identity image_;
     bool create_;
     std::optional<FileId> imageId_;
-    std::array<std::optional<FileId>, 2> logs_; // standard output and error, once looked at
+    std::array<std::optional<FileId>, 2> logs_;              // standard output and error, once looked at
+    std::vector<std::pair<std::string, FileError>> unnamed_; // named early, as too many waited, and failed
 };
 
 } // namespace d88

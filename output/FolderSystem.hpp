@@ -74,8 +74,12 @@ std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t siz
 // modes other than those it keeps (where it does, no mode read through it is
 // set at all).
 std::error_code setAccess(const Folder& folder, Handle file, const std::optional<Access>& keep, Creation creation);
-// Waits until the file's data is on the disk, before it gets its name.
-std::error_code syncData(Folder& folder, Handle file);
+// Waits until the file's data is on the disk, before it gets its name. Safe
+// to call for several files at once from several threads.
+std::error_code syncData(Handle file);
+// Called with each file before it is named: where the folder cannot be
+// synced itself, one of them is kept open for syncFolder.
+void keepForSync(Folder& folder, Handle file);
 // Waits until the names given in the folder are on the disk.
 std::error_code syncFolder(const Folder& folder);
 // Names a complete unnamed file `name` itself, where nothing is. Fails with

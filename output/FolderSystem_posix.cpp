@@ -361,15 +361,19 @@ std::error_code setAccess(const Folder& folder, Handle file, const std::optional
     return refused ? refused : make_error_code(Error::widerAccess);
 }
 
-std::error_code syncData(Folder& folder, Handle file)
+std::error_code syncData(Handle file)
 {
     if (::fdatasync(fd(file)) != 0 && errno != EINVAL) // EINVAL: a file system that cannot sync at all
         return lastError();
+    return {};
+}
+
+void keepForSync(Folder& folder, Handle file)
+{
     // In a folder the user may not read, the folder is synced through one of
-    // the run's files, which is kept open for it.
+    // the run's files.
     if (folder.readable == noHandle && folder.anyFile == noHandle)
         folder.anyFile = ::fcntl(fd(file), F_DUPFD_CLOEXEC, 0);
-    return {};
 }
 
 std::error_code syncFolder(const Folder& folder)

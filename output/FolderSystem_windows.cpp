@@ -138,9 +138,13 @@ std::error_code setAccess(const Folder&, Handle, const std::optional<Access>&, C
     return {};
 }
 
-std::error_code syncData(Folder&, Handle file)
+std::error_code syncData(Handle file)
 {
     return ::FlushFileBuffers(handleOf(file)) ? std::error_code() : lastError();
+}
+
+void keepForSync(Folder&, Handle)
+{
 }
 
 // Windows has no call that syncs the names in a folder; each file's data

@@ -1,5 +1,10 @@
 #include "output/OutputFolder.hpp"
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "output/TestSwitches.hpp"
 #include "platform/Error.hpp"
 
@@ -55,8 +60,8 @@ std::error_code writeAll(system::Handle file, const std::uint8_t* data, std::siz
 // place. An unnamed file gets a new name at once, with no temporary name at
 // all; over an old file, or where something came to the name meanwhile, it
 // is named and renamed at once. It is closed after, by the caller.
-std::error_code giveName(const system::Folder& folder, const std::string& name, bool replacing,
-                         system::Creation creation, system::NewFile& file)
+std::error_code putInPlace(const system::Folder& folder, const std::string& name, bool replacing,
+                           system::Creation creation, system::NewFile& file)
 {
     if (creation == system::Creation::named) {
         if (const std::error_code failed = system::closeFile(file))
@@ -73,10 +78,47 @@ std::error_code giveName(const system::Folder& folder, const std::string& name, 
     return failed;
 }
 
+// The syncs of waiting files run side by side, a few at a time, where one
+// sync takes long enough to pay for starting threads: on a disk that flushes
+// its cache for each (milliseconds), not in memory (tmpfs, microseconds).
+constexpr std::size_t syncThreads = 4;
+constexpr std::chrono::microseconds slowSync{200};
+
+// Syncs the data of every file; the result of each.
+std::vector<std::error_code> syncAll(const std::vector<system::Handle>& files)
+{
+    std::vector<std::error_code> results(files.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t at = next++; at < files.size(); at = next++)
+            results[at] = system::syncData(files[at]);
+    };
+    const auto start = std::chrono::steady_clock::now();
+    if (!files.empty())
+        results[next++] = system::syncData(files.front());
+    std::vector<std::thread> helpers;
+    if (std::chrono::steady_clock::now() - start >= slowSync) {
+        try {
+            helpers.reserve(syncThreads - 1);
+            while (helpers.size() + 1 < std::min(syncThreads, files.size() - 1))
+                helpers.emplace_back(work);
+        } catch (...) {
+            // No more threads (out of memory, or of threads): fewer will do.
+        }
+    }
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    return results;
+}
+
 } // namespace
 
 OutputFolder::~OutputFolder()
 {
+    // Files still waiting were never named: unnamed, they vanish as they close.
+    for (Waiting& waiting : waiting_)
+        system::discard(folder_, waiting.file);
     system::closeFolder(folder_);
 }
 
@@ -86,6 +128,16 @@ FileError OutputFolder::replace(const std::string& name, const std::uint8_t* dat
 }
 
 FileError OutputFolder::replace(const std::string& name, const Content& content)
+{
+    return put(name, content, false);
+}
+
+FileError OutputFolder::replaceLater(const std::string& name, const Content& content)
+{
+    return put(name, content, true);
+}
+
+FileError OutputFolder::put(const std::string& name, const Content& content, bool later)
 {
     if (!opened_) {
         if (const std::error_code failed = system::openFolder(path_, folder_))
@@ -103,13 +155,36 @@ FileError OutputFolder::replace(const std::string& name, const Content& content)
     if (target.entry && folder_.appendOnly)
         return Error::appendOnlyFolder;
     FileError failed = testSwitches().namedTemporary ? FileError{std::make_error_code(std::errc::not_supported)}
-                                                     : write(name, target, system::Creation::unnamed, content);
+                                                     : write(name, target, system::Creation::unnamed, content, later);
+    // A named temporary never waits: the signal handler removes only the
+    // one being written.
     if (failed.reason == std::errc::not_supported) {
         if (folder_.appendOnly)
             return Error::appendOnlyFolder;
-        failed = write(name, target, system::Creation::named, content);
+        failed = write(name, target, system::Creation::named, content, false);
     }
     return failed;
+}
+
+std::vector<std::pair<std::string, FileError>> OutputFolder::nameWaiting()
+{
+    std::vector<system::Handle> handles;
+    for (const Waiting& waiting : waiting_)
+        handles.push_back(waiting.file.handle);
+    const std::vector<std::error_code> synced = syncAll(handles);
+    std::vector<std::pair<std::string, FileError>> failures;
+    for (std::size_t at = 0; at < waiting_.size(); ++at) {
+        Waiting& waiting = waiting_[at];
+        FileError failed;
+        if (synced[at])
+            failed = Pending(folder_, waiting.file).fail(synced[at]);
+        else
+            failed = giveName(waiting.name, waiting.replacing, system::Creation::unnamed, waiting.file);
+        if (failed)
+            failures.emplace_back(waiting.name, std::move(failed));
+    }
+    waiting_.clear();
+    return failures;
 }
 
 std::error_code OutputFolder::finish()
@@ -121,7 +196,7 @@ std::error_code OutputFolder::finish()
 }
 
 FileError OutputFolder::write(const std::string& name, const system::Target& target, system::Creation creation,
-                              const Content& content)
+                              const Content& content, bool later)
 {
     const bool replacing = target.entry.has_value();
     system::NewFile file;
@@ -133,20 +208,36 @@ FileError OutputFolder::write(const std::string& name, const system::Target& tar
         return pending.fail(failed);
     if (const std::error_code failed = system::setAccess(folder_, file.handle, target.keep, creation))
         return pending.fail(failed);
+    if (later && creation == system::Creation::unnamed) {
+        pending.done();
+        waiting_.push_back({name, replacing, file});
+        return {};
+    }
     // The data is on the disk before the name is: a crash after the rename
     // must not leave the name on a file whose data never arrived.
-    if (const std::error_code failed = system::syncData(folder_, file.handle))
+    if (const std::error_code failed = system::syncData(file.handle))
         return pending.fail(failed);
-    if (const std::error_code failed = giveName(folder_, name, replacing, creation, file))
+    pending.done();
+    return giveName(name, replacing, creation, file);
+}
+
+// Names a complete file whose data is synced, and closes it.
+FileError OutputFolder::giveName(const std::string& name, bool replacing, system::Creation creation,
+                                 system::NewFile& file)
+{
+    system::keepForSync(folder_, file.handle);
+    Pending pending(folder_, file);
+    if (const std::error_code failed = putInPlace(folder_, name, replacing, creation, file))
         return pending.fail(failed);
     pending.done();
     named_ = true;
-    if (file.handle != system::noHandle)
-        if (const std::error_code failed = system::closeFile(file)) {
-            FileError closing{failed};
-            closing.inPlace = true;
-            return closing;
-        }
+    if (file.handle == system::noHandle) // a named temporary, closed before its rename
+        return {};
+    if (const std::error_code failed = system::closeFile(file)) {
+        FileError closing{failed};
+        closing.inPlace = true;
+        return closing;
+    }
     return {};
 }
 

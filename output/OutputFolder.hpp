@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "output/FileSink.hpp"
 #include "output/FolderSystem.hpp"
@@ -51,6 +53,17 @@ public:
     using Put = std::function<std::error_code(const std::uint8_t* data, std::size_t size)>;
     using Content = std::function<std::error_code(const Put& put)>;
     FileError replace(const std::string& name, const Content& content);
+    // For a run of many files: the same, but where the file can wait unnamed
+    // (Linux's O_TMPFILE) it is written and left waiting for nameWaiting(),
+    // which syncs the data of all waiting files at once and then names them:
+    // the disk takes one flush for many concurrent syncs, where one after the
+    // other each waits for its own. No error: written, and in place or
+    // waiting; the error says why it is neither.
+    FileError replaceLater(const std::string& name, const Content& content);
+    std::size_t waiting() const { return waiting_.size(); }
+    // Names the waiting files, in the order they were written; returns those
+    // that did not get their name, each with why.
+    std::vector<std::pair<std::string, FileError>> nameWaiting();
     // After the last file: waits until the names given are on the disk (one
     // sync of the folder, where any name was given since the last call). The
     // error says why they may not survive a crash; the files are in place.
@@ -58,14 +71,22 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
 private:
+    struct Waiting {
+        std::string name;
+        bool replacing;
+        system::NewFile file;
+    };
+    FileError put(const std::string& name, const Content& content, bool later);
     FileError write(const std::string& name, const system::Target& target, system::Creation creation,
-                    const Content& content);
+                    const Content& content, bool later);
+    FileError giveName(const std::string& name, bool replacing, system::Creation creation, system::NewFile& file);
 
     std::filesystem::path path_;
     Guard guard_;
     system::Folder folder_;
     bool opened_ = false; // the folder is opened on first use
     bool named_ = false;  // a name was given since the folder was last synced
+    std::vector<Waiting> waiting_;
 };
 
 } // namespace d88

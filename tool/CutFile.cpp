@@ -1,10 +1,14 @@
 #include "tool/CutFile.hpp"
 
-#include "output/FileSink.hpp"
 #include "set/FileRead.hpp"
 #include "tool/Messages.hpp"
 
 namespace d88 {
+
+void reportFileError(ToolContext& context, const std::string& name, const FileError& failure)
+{
+    context.err << (failure.inPlace ? closeError(name, failure.message()) : writeError(name, failure.message()));
+}
 
 bool cutFile(ToolContext& context, const CatalogueFile& file)
 {
@@ -21,8 +25,7 @@ bool cutFile(ToolContext& context, const CatalogueFile& file)
     const FileError failure =
         context.files.write(file.name, context.buffer.data() + file.skip, static_cast<std::size_t>(file.length));
     if (failure) {
-        context.err << (failure.inPlace ? closeError(file.name, failure.message())
-                                        : writeError(file.name, failure.message()));
+        reportFileError(context, file.name, failure);
         return false;
     }
     return true;

@@ -82,12 +82,15 @@ int cut(const Command& command, ToolContext& context)
         if (command.diskNumber != 0)
             break;
     }
-    // Once, after the last name: what a crash could still take is the names.
-    if (recognised)
-        if (const std::error_code failed = context.files.finish()) {
-            context.err << syncError(command.directory.value_or("."), failed.message());
-            allWritten = false;
-        }
+    // The files written get their names, and the names are synced once.
+    if (recognised) {
+        const FileSink::Finished finished = context.files.finish();
+        for (const auto& [name, failure] : finished.files)
+            reportFileError(context, name, failure);
+        if (finished.names)
+            context.err << syncError(command.directory.value_or("."), finished.names.message());
+        allWritten &= finished.files.empty() && !finished.names;
+    }
     if (command.diskNumber == 0) {
         if (image.moreDisksFollow())
             context.err << disksPassedOver(command.image, D88Image::maxDisks);

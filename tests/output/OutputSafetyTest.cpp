@@ -60,12 +60,13 @@ protected:
     }
     // The run with the system calls `calls` failing as strace's inject
     // syntax has it (`error=EIO`, `error=ERANGE:when=1` for the first only,
-    // `signal=10:when=1`). LeakSanitizer cannot stop a process strace traces,
-    // so it stays off there.
+    // `signal=10:when=1`), in every thread (the data syncs run in threads of
+    // their own). LeakSanitizer cannot stop a process strace traces, so it
+    // stays off there.
     RunResult failing(const std::string& calls, const std::string& how, const std::string& setup = "true") const
     {
         return shell(setup + "; export ASAN_OPTIONS=detect_leaks=0",
-                     "strace -o /dev/null -e trace=" + calls + " -e inject=" + calls + ":" + how);
+                     "strace -f -o /dev/null -e trace=" + calls + " -e inject=" + calls + ":" + how);
     }
     // Copies the program and the image into a folder every user may enter,
     // wherever the build and the temporary folder lie; returns the command.
