@@ -18,6 +18,8 @@ namespace d88 {
 // symbolic link there is replaced like any other link, its target untouched.
 // `image` gives the open image's identity (nullopt where none is open).
 // With `create`, the folder is made (one level, with the umask) if it is missing.
+// Files wait unnamed where the system allows it, and get their names, a batch
+// at a time, once their data is synced together (OutputFolder::replaceLater).
 class FolderSink : public FileSink {
 public:
     using Identity = std::function<std::optional<FileId>()>;
