@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <fcntl.h>
 #include <fstream>
+#include <stdexcept>
+#include <unistd.h>
 #include <vector>
 
 #include "image/LittleEndian.hpp"
@@ -84,16 +87,22 @@ std::uint64_t floorJob(const std::filesystem::path& image, const std::filesystem
                 r = r == 5 ? 1 : r + 1;
                 track += r == 1;
             }
-            // Whole under a temporary name, then renamed: the guarantee d88cut gives.
+            // Whole under a temporary name, its data on the disk, then renamed:
+            // the guarantee d88cut gives.
             const auto temporary = folder / ("." + entry.name + ".floor-part");
-            std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(buffer.data()), static_cast<std::streamsize>(buffer.size()));
-            out.close();
+            const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+            if (out < 0 || ::write(out, buffer.data(), buffer.size()) != static_cast<ssize_t>(buffer.size()) ||
+                ::fdatasync(out) != 0 || ::close(out) != 0)
+                throw std::runtime_error("cannot write " + temporary.string());
             std::filesystem::rename(temporary, folder / entry.name);
             written += buffer.size();
         }
         disk += readU32LE(&file[disk + 0x1C]);
     }
+    // The names on the disk too, once, after the last.
+    const int names = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (names < 0 || ::fsync(names) != 0 || ::close(names) != 0)
+        throw std::runtime_error("cannot sync " + folder.string());
     return written;
 }
 

@@ -130,6 +130,14 @@ void floorJob(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(written));
 }
 
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2), values.end());
+    return values[values.size() / 2];
+}
+
 // The whole job and the floor in this process, turn about, so that what the
 // machine does meanwhile weighs on both alike: the median of the ratios of
 // each pair.
@@ -148,8 +156,7 @@ void pairedRatio(benchmark::State& state)
         ratios.push_back(std::chrono::duration<double>(middle - start).count() /
                          std::chrono::duration<double>(end - middle).count());
     }
-    std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2), ratios.end());
-    state.counters["job/floor"] = ratios.empty() ? 0 : ratios[ratios.size() / 2];
+    state.counters["job/floor"] = median(ratios);
 }
 
 // Seconds `program` takes on `image` as a process of its own in `folder`, from
@@ -178,16 +185,19 @@ void processRatio(benchmark::State& state)
 {
     const fs::path image = imageFor(0);
     const fs::path out = workspace().root / "out";
-    std::vector<double> ratios;
+    std::vector<double> ratios, jobs, floors;
     for (auto _ : state) {
         const double job = timeProcess(D88CUT_PATH, image, out);
         const double floor = timeProcess(D88_FLOOR_PATH, image, out);
         if (job < 0 || floor <= 0)
             state.SkipWithError("a program failed");
         ratios.push_back(job / floor);
+        jobs.push_back(job * 1000);
+        floors.push_back(floor * 1000);
     }
-    std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2), ratios.end());
-    state.counters["d88cut/floor"] = ratios.empty() ? 0 : ratios[ratios.size() / 2];
+    state.counters["d88cut/floor"] = median(ratios);
+    state.counters["d88cut ms"] = median(jobs);
+    state.counters["floor ms"] = median(floors);
 }
 
 void lookup(benchmark::State& state)

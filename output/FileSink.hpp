@@ -5,6 +5,8 @@
 #include <string>
 #include <system_error>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 namespace d88 {
 
@@ -13,6 +15,8 @@ namespace d88 {
 struct FileError {
     std::error_code reason;
     std::string leftBehind;
+    // The new file has its name, whole, and only closing it failed after.
+    bool inPlace = false;
 
     FileError() = default;
     FileError(std::error_code code, std::string left = {}) : reason(code), leftBehind(std::move(left)) { }
@@ -28,7 +32,8 @@ struct FileError {
 };
 
 // Where cut files go. write() is all or nothing: no error only when the whole
-// file is in place under `name`; the error says why it is not.
+// file is written, and in place under `name` once finish() has returned
+// without naming it; the error says why it is not.
 class FileSink {
 public:
     virtual ~FileSink() = default;
@@ -36,6 +41,13 @@ public:
     // created where asked); the error says why it cannot be.
     [[nodiscard]] virtual std::error_code prepare() { return {}; }
     [[nodiscard]] virtual FileError write(const std::string& name, const std::uint8_t* data, std::size_t size) = 0;
+    // Once the last file is written: puts every file written in place and
+    // makes the names survive a crash.
+    struct Finished {
+        std::vector<std::pair<std::string, FileError>> files; // not in place, each with why
+        std::error_code names; // why the names may not survive a crash; the files are in place
+    };
+    [[nodiscard]] virtual Finished finish() { return {}; }
 };
 
 } // namespace d88

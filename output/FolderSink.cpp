@@ -29,7 +29,22 @@ std::error_code FolderSink::prepare()
 
 FileError FolderSink::write(const std::string& name, const std::uint8_t* data, std::size_t size)
 {
-    return folder_.replace(name, data, size);
+    // Files wait for their names a batch at a time, each an open descriptor.
+    constexpr std::size_t mostWaiting = 16;
+    if (folder_.waiting() == mostWaiting)
+        for (auto& failed : folder_.nameWaiting())
+            unnamed_.push_back(std::move(failed));
+    return folder_.replaceLater(name, [data, size](const OutputFolder::Put& put) { return put(data, size); });
+}
+
+FileSink::Finished FolderSink::finish()
+{
+    Finished finished{std::move(unnamed_), {}};
+    unnamed_.clear();
+    for (auto& failed : folder_.nameWaiting())
+        finished.files.push_back(std::move(failed));
+    finished.names = folder_.finish();
+    return finished;
 }
 
 std::error_code FolderSink::refusal(const FileId& entry)

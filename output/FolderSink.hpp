@@ -18,6 +18,8 @@ namespace d88 {
 // symbolic link there is replaced like any other link, its target untouched.
 // `image` gives the open image's identity (nullopt where none is open).
 // With `create`, the folder is made (one level, with the umask) if it is missing.
+// Files wait unnamed where the system allows it, and get their names, a batch
+// at a time, once their data is synced together (OutputFolder::replaceLater).
 class FolderSink : public FileSink {
 public:
     using Identity = std::function<std::optional<FileId>()>;
@@ -26,6 +28,7 @@ public:
     FolderSink& operator=(const FolderSink&) = delete;
     [[nodiscard]] std::error_code prepare() override;
     [[nodiscard]] FileError write(const std::string& name, const std::uint8_t* data, std::size_t size) override;
+    [[nodiscard]] Finished finish() override;
 
 private:
     std::error_code refusal(const FileId& entry);
@@ -34,7 +37,8 @@ private:
     Identity image_;
     bool create_;
     std::optional<FileId> imageId_;
-    std::array<std::optional<FileId>, 2> logs_; // standard output and error, once looked at
+    std::array<std::optional<FileId>, 2> logs_;              // standard output and error, once looked at
+    std::vector<std::pair<std::string, FileError>> unnamed_; // named early, as too many waited, and failed
 };
 
 } // namespace d88

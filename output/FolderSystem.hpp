@@ -26,6 +26,10 @@ struct Folder {
     std::filesystem::path path;
     bool appendOnly = false; // takes new names, but no rename or removal (chattr +a)
     bool defaultAcl = true;  // new files may get an access ACL from the folder's default one
+    // Where the system syncs a folder: the folder opened for reading, or in
+    // one the user may not read (a drop box), a file of this run in it.
+    Handle readable = noHandle;
+    Handle anyFile = noHandle;
 };
 std::error_code openFolder(const std::filesystem::path& path, Folder& folder);
 void closeFolder(Folder& folder);
@@ -57,15 +61,27 @@ struct NewFile {
     Handle handle = noHandle;
     std::string temporary; // the name it has, once it has one
 };
-// A new file nothing else can reach. Fails with errc::not_supported where the
-// system cannot make `unnamed` files.
-std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, NewFile& file);
+// A new file nothing else can reach; `privately`, open to its owner alone
+// until setAccess gives it the access of the file it replaces. Fails with
+// errc::not_supported where the system cannot make `unnamed` files.
+std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, bool privately,
+                           NewFile& file);
 // Writes some of the bytes; `written` is 0 only with an error.
 std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t size, std::size_t& written);
-// Gives the new file the replaced file's access, or a new file's. Where the
-// file system cannot set it, the file as the file system made it is taken
-// if it is no wider.
+// Gives the new file the replaced file's access, or a new file's. The mode
+// is read back after: a file that ends wider than the one it replaces is
+// refused, whether the file system refused the mode, ignored it, or shows
+// modes other than those it keeps (where it does, no mode read through it is
+// set at all).
 std::error_code setAccess(const Folder& folder, Handle file, const std::optional<Access>& keep, Creation creation);
+// Waits until the file's data is on the disk, before it gets its name. Safe
+// to call for several files at once from several threads.
+std::error_code syncData(Handle file);
+// Called with each file before it is named: where the folder cannot be
+// synced itself, one of them is kept open for syncFolder.
+void keepForSync(Folder& folder, Handle file);
+// Waits until the names given in the folder are on the disk.
+std::error_code syncFolder(const Folder& folder);
 // Names a complete unnamed file `name` itself, where nothing is. Fails with
 // errc::file_exists where something is, errc::not_supported where the
 // system cannot name unnamed files.
@@ -84,3 +100,12 @@ bool discard(const Folder& folder, NewFile& file);
 std::array<Handle, 2> logHandles();
 
 } // namespace d88::system
+
+namespace d88 {
+
+// Removes the named temporary being written, if any: for a run that a
+// signal ends (see endRunsCleanly), so it leaves nothing behind. Safe in a
+// signal handler.
+void removePendingTemporary() noexcept;
+
+} // namespace d88

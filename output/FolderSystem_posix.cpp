@@ -14,7 +14,8 @@
 #endif
 
 #include "output/FolderSystem.hpp"
-#include "output/OutputFolder.hpp"
+#include "output/TemporaryName.hpp"
+#include "platform/Error.hpp"
 #include "platform/StatId.hpp"
 
 namespace d88 {
@@ -76,6 +77,17 @@ mode_t newFileMode()
 std::string procPathOf(int descriptor)
 {
     return "/proc/self/fd/" + std::to_string(descriptor);
+}
+
+// The path of `name` in the folder the run opened, for the calls that take
+// no folder handle: through /proc, so that a folder renamed and replaced
+// meanwhile by someone who may write its parent is not the one read.
+std::string pathIn(const system::Folder& folder, const std::string& name)
+{
+    static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;
+    if (!procFds)
+        return (folder.path / name).string();
+    return procPathOf(fd(folder.handle)) + "/" + name;
 }
 
 bool noAcl(int error)
@@ -197,6 +209,7 @@ std::error_code openFolder(const std::filesystem::path& path, Folder& folder)
     // Read where the folder may be read (a drop box may not; then both stay
     // as feared): in an append-only folder a temporary could never be renamed
     // or removed, and a default ACL gives new files an access ACL.
+    // Kept, to sync the folder through once the files have their names.
     const int readable = ::openat(opened, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (readable >= 0) {
 #ifdef FS_IOC_GETFLAGS
@@ -205,7 +218,7 @@ std::error_code openFolder(const std::filesystem::path& path, Folder& folder)
             folder.appendOnly = (flags & FS_APPEND_FL) != 0;
 #endif
         folder.defaultAcl = ::fgetxattr(readable, defaultAclName, nullptr, 0) >= 0 || !noAcl(errno);
-        ::close(readable);
+        folder.readable = readable;
     }
     return {};
 }
@@ -223,20 +236,11 @@ std::error_code createFolder(const std::filesystem::path& path)
 
 void closeFolder(Folder& folder)
 {
-    if (folder.handle != noHandle)
-        ::close(fd(folder.handle));
-    folder.handle = noHandle;
-}
-
-// The path of `name` in the folder the run opened, for the calls that take
-// no folder handle: through /proc, so that a folder renamed and replaced
-// meanwhile by someone who may write its parent is not the one read.
-std::string pathIn(const Folder& folder, const std::string& name)
-{
-    static const bool procFds = ::access("/proc/self/fd", X_OK) == 0;
-    if (!procFds)
-        return (folder.path / name).string();
-    return procPathOf(fd(folder.handle)) + "/" + name;
+    for (Handle* handle : {&folder.handle, &folder.readable, &folder.anyFile}) {
+        if (*handle != noHandle)
+            ::close(fd(*handle));
+        *handle = noHandle;
+    }
 }
 
 std::error_code inspect(const Folder& folder, const std::string& name, Target& target)
@@ -271,13 +275,16 @@ std::error_code inspect(const Folder& folder, const std::string& name, Target& t
     return error;
 }
 
-std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, NewFile& file)
+std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, bool privately,
+                           NewFile& file)
 {
     if (creation == Creation::unnamed) {
 #ifdef O_TMPFILE
         // Unnamed until complete, so even a killed run leaves nothing behind;
-        // as nothing can open it, it may have its final mode from the start.
-        const int opened = ::openat(fd(folder.handle), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        // as nothing can open it, a new name's file may have its final mode
+        // from the start.
+        const int opened =
+            ::openat(fd(folder.handle), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, privately ? temporaryMode : 0666);
         if (opened >= 0) {
             file.handle = opened;
             return {};
@@ -329,23 +336,60 @@ std::error_code setAccess(const Folder& folder, Handle file, const std::optional
             ::fchmod(fd(file), newFileMode());
         return {};
     }
-    // An unnamed file in a folder without a default ACL has no ACL, and the
-    // mode of a plain create: where that is what it replaces, it is done.
-    const bool plain = creation == Creation::unnamed && !folder.defaultAcl;
-    if (plain && keep->acl.empty() && keep->mode == newFileMode())
-        return {};
-    if (!(plain && keep->acl.empty()))
-        if (const std::error_code failed = setAcl(fd(file), keep->acl))
-            return failed;
-    if (::fchmod(fd(file), keep->mode) == 0)
-        return {};
-    // Refused: the file as the file system made it will do, if it is no
-    // wider than the one it replaces.
-    const int error = errno;
+    // The file was made private (createFile). A file system that shows it
+    // wider shows modes it does not keep (a bindfs view adding bits): the
+    // mode of the old file was read through it too, so it is not set; the
+    // file keeps what it was made with, if the view shows it no wider.
     struct stat status { };
-    if (::fstat(fd(file), &status) == 0 && (status.st_mode & 07777 & ~keep->mode) == 0)
+    if (::fstat(fd(file), &status) != 0)
+        return lastError();
+    std::error_code refused;
+    if ((status.st_mode & 07777 & ~temporaryMode) == 0) {
+        // An unnamed file in a folder without a default ACL has none.
+        if (creation == Creation::named || folder.defaultAcl || !keep->acl.empty())
+            if (const std::error_code failed = setAcl(fd(file), keep->acl))
+                return failed;
+        if (::fchmod(fd(file), keep->mode) != 0)
+            refused = lastError();
+        // Read back whether it was refused or not: a file system may report
+        // success and keep nothing, or make it wider than asked.
+        if (::fstat(fd(file), &status) != 0)
+            return refused ? refused : lastError();
+    }
+    if ((status.st_mode & 07777 & ~keep->mode) == 0)
         return {};
-    return lastError(error);
+    return refused ? refused : make_error_code(Error::widerAccess);
+}
+
+std::error_code syncData(Handle file)
+{
+    if (::fdatasync(fd(file)) != 0 && errno != EINVAL) // EINVAL: a file system that cannot sync at all
+        return lastError();
+    return {};
+}
+
+void keepForSync(Folder& folder, Handle file)
+{
+    // In a folder the user may not read, the folder is synced through one of
+    // the run's files.
+    if (folder.readable == noHandle && folder.anyFile == noHandle)
+        folder.anyFile = ::fcntl(fd(file), F_DUPFD_CLOEXEC, 0);
+}
+
+std::error_code syncFolder(const Folder& folder)
+{
+    if (folder.readable != noHandle)
+        return ::fsync(fd(folder.readable)) == 0 || errno == EINVAL ? std::error_code() : lastError();
+    // Only its whole file system can be synced.
+    if (folder.anyFile != noHandle) {
+#ifdef __linux__
+        const int synced = ::syncfs(fd(folder.anyFile));
+#else
+        const int synced = ::fsync(fd(folder.anyFile));
+#endif
+        return synced == 0 ? std::error_code() : lastError();
+    }
+    return std::make_error_code(std::errc::permission_denied);
 }
 
 std::error_code linkFile(const Folder& folder, const std::string& name, NewFile& file)

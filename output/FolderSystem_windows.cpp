@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "output/FolderSystem.hpp"
-#include "output/OutputFolder.hpp"
+#include "output/TemporaryName.hpp"
 #include "platform/WindowsError.hpp"
 #include "platform/WindowsPath.hpp"
 
@@ -97,7 +97,7 @@ std::error_code inspect(const Folder& folder, const std::string& name, Target& t
     return {};
 }
 
-std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, NewFile& file)
+std::error_code createFile(const Folder& folder, const std::string& name, Creation creation, bool, NewFile& file)
 {
     if (creation == Creation::unnamed)
         return std::make_error_code(std::errc::not_supported);
@@ -134,6 +134,22 @@ std::error_code writeSome(Handle file, const std::uint8_t* data, std::size_t siz
 }
 
 std::error_code setAccess(const Folder&, Handle, const std::optional<Access>&, Creation)
+{
+    return {};
+}
+
+std::error_code syncData(Handle file)
+{
+    return ::FlushFileBuffers(handleOf(file)) ? std::error_code() : lastError();
+}
+
+void keepForSync(Folder&, Handle)
+{
+}
+
+// Windows has no call that syncs the names in a folder; each file's data
+// was flushed before its rename.
+std::error_code syncFolder(const Folder&)
 {
     return {};
 }

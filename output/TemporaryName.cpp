@@ -1,7 +1,9 @@
+#include "output/TemporaryName.hpp"
+
+#include <cstdint>
 #include <cstdio>
 #include <random>
 
-#include "output/OutputFolder.hpp"
 #include "output/TestSwitches.hpp"
 
 namespace d88 {

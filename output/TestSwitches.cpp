@@ -1,4 +1,4 @@
-// Linked only into the tests' build of d88cut, where it takes the place of
+// Linked only into the tests' build of d88cut, which names it in place of
 // NoTestSwitches.cpp.
 #include "output/TestSwitches.hpp"
 

@@ -21,6 +21,9 @@ public:
             return "it is the standard error of this run";
         case Error::appendOnlyFolder:
             return "the folder is append-only, so nothing in it can be renamed or replaced";
+        case Error::widerAccess:
+            return "the file system does not keep the mode it is given, so the new file would allow more than the old "
+                   "one";
         }
         return "unknown error";
     }

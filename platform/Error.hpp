@@ -13,6 +13,7 @@ enum class Error {
     standardOutput,     // a name to write is where the run's standard output goes
     standardError,      // a name to write is where the run's standard error goes
     appendOnlyFolder,   // the folder takes no rename or removal
+    widerAccess,        // the new file would end wider than the one it replaces
 };
 
 const std::error_category& errorCategory();

@@ -29,6 +29,12 @@ std::string currentFolder()
 
 void WriteFailures::failed(std::ostream& err, const std::string& name, const FileError& error)
 {
+    // A file in place whose close failed is this file's own story.
+    if (error.inPlace) {
+        err << closeError(name, error.message());
+        streak_ = 0;
+        return;
+    }
     // A temporary left behind is named whatever the streak: it is the file's own.
     const bool alike = streak_ > 0 && error.reason == last_ && error.leftBehind.empty() && folderWide(error.reason);
     streak_ = alike ? streak_ + 1 : 1;

@@ -113,6 +113,15 @@ int cut(const Command& command, ToolContext& context)
         if (diskNumber != 0)
             break;
     }
+    // The files written get their names, and the names are synced once.
+    if (recognised) {
+        const FileSink::Finished finished = context.files.finish();
+        for (const auto& [name, failure] : finished.files)
+            failures.failed(context.err, name, failure);
+        if (finished.names)
+            context.err << syncError(command.directory.value_or("."), finished.names.message());
+        allWritten &= finished.files.empty() && !finished.names;
+    }
     if (diskNumber == 0) {
         // Zero padding or another format after the disks is no more disks.
         if (chain)

@@ -111,4 +111,16 @@ std::string writeError(std::string_view name, std::string_view reason)
     return "error: cannot write " + std::string(name) + ": " + std::string(reason) + "\n";
 }
 
+std::string closeError(std::string_view name, std::string_view reason)
+{
+    return "error: " + std::string(name) + " is written and in place, but closing it failed: " + std::string(reason) +
+        "\n";
+}
+
+std::string syncError(std::string_view folder, std::string_view reason)
+{
+    return "error: cannot sync folder " + shown(folder) + ": " + std::string(reason) +
+        "; the files written are in place but may not survive a crash\n";
+}
+
 } // namespace d88

@@ -91,5 +91,10 @@ std::string shortfallWarning(std::string_view name, std::int32_t found, std::int
                              const D88Image::Shortfall& stop);
 // "error: cannot write NAME: REASON\n"
 std::string writeError(std::string_view name, std::string_view reason);
+// "error: NAME is written and in place, but closing it failed: REASON\n"
+std::string closeError(std::string_view name, std::string_view reason);
+// "error: cannot sync folder DIR: REASON; the files written are in place but
+// may not survive a crash\n"
+std::string syncError(std::string_view folder, std::string_view reason);
 
 } // namespace d88

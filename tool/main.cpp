@@ -7,7 +7,7 @@
 #include "console/OutOfMemory.hpp"
 #include "image/D88Image.hpp"
 #include "output/FolderSink.hpp"
-#include "output/OutputFolder.hpp"
+#include "output/FolderSystem.hpp"
 #include "platform/Signals.hpp"
 #include "set/Catalogue.hpp"
 #include "tool/DropRun.hpp"

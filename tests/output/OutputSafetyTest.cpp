@@ -60,12 +60,13 @@ protected:
     }
     // The run with the system calls `calls` failing as strace's inject
     // syntax has it (`error=EIO`, `error=ERANGE:when=1` for the first only,
-    // `signal=10:when=1`). LeakSanitizer cannot stop a process strace traces,
-    // so it stays off there.
+    // `signal=10:when=1`), in every thread (the data syncs run in threads of
+    // their own). LeakSanitizer cannot stop a process strace traces, so it
+    // stays off there.
     RunResult failing(const std::string& calls, const std::string& how, const std::string& setup = "true") const
     {
         return shell(setup + "; export ASAN_OPTIONS=detect_leaks=0",
-                     "strace -o /dev/null -e trace=" + calls + " -e inject=" + calls + ":" + how);
+                     "strace -f -o /dev/null -e trace=" + calls + " -e inject=" + calls + ":" + how);
     }
     // Copies the program and the image into a folder every user may enter,
     // wherever the build and the temporary folder lie; returns the command.
@@ -504,6 +505,90 @@ TEST_F(OutputSafetyTest, FailingCallsRefuseAReplacementWithTheirReason)
         std::string::npos)
         << result.err;
     EXPECT_EQ(fs::file_size(out / left), 32768u);
+}
+
+TEST_F(OutputSafetyTest, FailuresAroundTheNamesSayWhatIsInPlace)
+{
+    const Disk a = setDisk('A', Signature::diskA);
+    writeFile(imagePath(), image({a}));
+    if (inShell("strace -o /dev/null true 2>/dev/null", out.path()).status != 0)
+        GTEST_SKIP() << "no strace here, or it may not trace";
+    const auto fresh = [&] {
+        for (const auto& name : outputNames())
+            fs::remove(out / name);
+        writeFile(out / "PROG", {1});
+    };
+    const auto eachFile = [](const std::string& before, const std::string& after) {
+        std::string lines;
+        for (const ExpectedFile& file : diskAFiles)
+            lines += before + file.name + after;
+        return lines;
+    };
+
+    // The data is synced before the name is given: where it cannot be, no
+    // file gets its name, the old one stays, and there is no folder to sync.
+    fresh();
+    auto result = failing("fdatasync", "error=EIO");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, diskAText + eachFile("error: cannot write ", ": Input/output error\n"));
+    EXPECT_EQ(outputNames(), std::vector<std::string>{"PROG"});
+    EXPECT_EQ(fs::file_size(out / "PROG"), 1u);
+
+    // The folder, synced once after the last name.
+    fresh();
+    result = failing("fsync", "error=EIO");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err,
+              diskAText +
+                  "error: cannot sync folder .: Input/output error; the files written are in "
+                  "place but may not survive a crash\n");
+    EXPECT_EQ(checkFiles(a, diskAFiles), "");
+
+    // A close that fails: an unnamed file is closed once it has its name, a
+    // named temporary before it is renamed. The loader's closes go first.
+    fresh();
+    result =
+        failing("close", "error=EIO:when=$((n + 1))+",
+                "n=$(strace -o /dev/fd/3 -e trace=close \"$0\" --version 3>&1 >/dev/null 2>&1 | grep -c '^close')");
+    EXPECT_EQ(result.status, 1);
+    if (onNamedPath()) {
+        EXPECT_EQ(result.err, diskAText + eachFile("error: cannot write ", ": Input/output error\n"));
+        EXPECT_EQ(fs::file_size(out / "PROG"), 1u);
+        EXPECT_TRUE(temporaries().empty());
+    } else {
+        EXPECT_EQ(result.err,
+                  diskAText +
+                      eachFile("error: ", " is written and in place, but closing it failed: Input/output error\n"));
+        EXPECT_EQ(checkFiles(a, diskAFiles), "");
+    }
+}
+
+TEST_F(OutputSafetyTest, ViewsShowingOrSettingOtherModesNeverWidenAReplacedFile)
+{
+    // bindfs views of a folder with a 0600 PROG: one that shows every file
+    // readable and writable by all, one that ignores chmod and creates every
+    // file 0666. The real PROG is never wider.
+    writeFile(imagePath(), image({setDisk('A', Signature::diskA)}));
+    for (const std::string options : {"--perms=a+rw", "--chmod-ignore --create-with-perms=0666"}) {
+        for (const auto& name : outputNames())
+            fs::remove(out / name);
+        writeFile(out / "PROG", {1});
+        fs::permissions(out / "PROG", fs::perms(0600));
+        const auto result = inShell("mkdir -p view && bindfs " + options +
+                                        " \"$2\" view 2>/dev/null || exit 77; "
+                                        "view=$PWD/view; trap 'cd / && fusermount -u \"$view\"' EXIT; "
+                                        "cd view && \"$0\" \"$1\" >/dev/null",
+                                    inputs.path());
+        if (result.status == 77)
+            GTEST_SKIP() << "needs bindfs and FUSE";
+        EXPECT_EQ(modeOf(out / "PROG"), 0600u) << options;
+        EXPECT_TRUE(temporaries().empty()) << options;
+        if (fs::file_size(out / "PROG") == 1u) { // kept, and said why
+            EXPECT_NE(result.err.find("error: cannot write PROG: the file system does not keep the mode it is given"),
+                      std::string::npos)
+                << options << ": " << result.err;
+        }
+    }
 }
 
 TEST_F(OutputSafetyTest, AclEntriesOfUsersThisNamespaceCannotNameAreDroppedNotWidened)
