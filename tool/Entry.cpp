@@ -12,16 +12,27 @@
 #include "tool/Messages.hpp"
 
 namespace d88 {
-namespace {
 
-// Help and version go to standard output; one that cannot take them fails.
-int answer(ToolContext& context, const std::string& text)
+int answer(std::ostream& out, std::ostream& err, const std::string& text)
 {
-    if (context.out << text << std::flush)
+    if (out << text << std::flush)
         return exitSuccess;
-    context.err << standardOutputFailedText << std::flush;
+    err << standardOutputFailedText << std::flush;
     return exitFailure;
 }
+
+bool logWritten(std::ostream& out, std::ostream& err)
+{
+    const bool outWritten = static_cast<bool>(out.flush());
+    const bool errWritten = static_cast<bool>(err.flush());
+    if (!outWritten)
+        err << standardOutputFailedText << std::flush;
+    if (!errWritten)
+        out << standardErrorFailedText << std::flush;
+    return outWritten && errWritten;
+}
+
+namespace {
 
 // Said once a run without DiskNo has recognised nothing, so a wrong image is
 // not mistaken for a silent failure.
@@ -31,19 +42,6 @@ void reportNothingFound(ToolContext& context, const std::string& imageName)
     std::array<std::uint8_t, archiveHeadSize> head{};
     const std::size_t got = image.readHead(head);
     context.err << nothingFound(imageName, archiveFormatOf(std::span(head).first(got)), image.diskCount() == 0);
-}
-
-// The files are written whatever became of the log; a stream that lost
-// text still fails the run, reported on the other one.
-bool logWritten(ToolContext& context)
-{
-    const bool out = static_cast<bool>(context.out.flush());
-    const bool err = static_cast<bool>(context.err.flush());
-    if (!out)
-        context.err << standardOutputFailedText << std::flush;
-    if (!err)
-        context.out << standardErrorFailedText << std::flush;
-    return out && err;
 }
 
 int cut(const Command& command, ToolContext& context)
@@ -88,7 +86,7 @@ int cut(const Command& command, ToolContext& context)
         if (!recognised)
             reportNothingFound(context, command.image);
     }
-    const bool logged = logWritten(context);
+    const bool logged = logWritten(context.out, context.err);
     return allWritten && logged ? exitSuccess : exitFailure;
 }
 
@@ -98,9 +96,9 @@ int runTool(const Command& command, ToolContext& context)
 {
     switch (command.action) {
     case Command::Action::help:
-        return answer(context, usageText(command.program) + std::string(helpText));
+        return answer(context.out, context.err, usageText(command.program) + std::string(helpText));
     case Command::Action::showVersion:
-        return answer(context, "d88cut " + std::string(version) + "\n");
+        return answer(context.out, context.err, "d88cut " + std::string(version) + "\n");
     case Command::Action::usageError:
         context.err << usageText(command.program) << usageProblem(command.program, command.problem) << std::flush;
         return exitFailure;
