@@ -60,6 +60,14 @@ public:
             return image_ && entry == *image_ ? std::error_code() : PutError::notTheImage;
         return isViewOf(entry, image_) ? Error::imageBeingRead : std::error_code();
     }
+    // The same before anything is read; with --in-place an image gone from its
+    // name is not brought back under it.
+    std::error_code refusal(const std::optional<FileId>& entry) const
+    {
+        if (!entry)
+            return command_.inPlace ? std::error_code(PutError::notTheImage) : std::error_code();
+        return refusal(*entry);
+    }
     std::string text(const std::error_code& reason) const
     {
         if (reason == Error::imageBeingRead)
@@ -87,9 +95,8 @@ int put(const PutCommand& command, PutContext& context)
         return failWith(context, openError(printableName(command.image), failed.message()));
     const std::optional<FileId> imageId = image.fileId();
     const Target target(command, imageId);
-    if (const auto entry = entryIdOf(console::pathOf(newPath)))
-        if (const std::error_code refused = target.refusal(*entry))
-            return failWith(context, target.text(refused));
+    if (const std::error_code refused = target.refusal(entryIdOf(console::pathOf(newPath))))
+        return failWith(context, target.text(refused));
 
     const std::vector<DiskKind> kinds =
         identifyDisks(image, context.buffer, command.diskNumber, command.diskNumber != 0 ? 1 : image.diskCount());
