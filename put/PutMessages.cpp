@@ -1,6 +1,8 @@
 #include "put/PutMessages.hpp"
 
-#include <cstdio>
+#include <array>
+#include <cctype>
+#include <charconv>
 
 #include "console/PrintableName.hpp"
 #include "image/DiskHeader.hpp"
@@ -18,8 +20,11 @@ std::string kindName(DiskKind kind)
 
 std::string hex(std::uint64_t position)
 {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(position));
+    std::array<char, 16> digits{};
+    const auto end = std::to_chars(digits.begin(), digits.end(), position, 16).ptr;
+    std::string text = "0x";
+    for (const char* digit = digits.begin(); digit != end; ++digit)
+        text += static_cast<char>(std::toupper(static_cast<unsigned char>(*digit)));
     return text;
 }
 
