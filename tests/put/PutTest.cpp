@@ -2,6 +2,7 @@
 #include <system_error>
 
 #include "image/D88Image.hpp"
+#include "put/PutCommand.hpp"
 #include "set/Catalogue.hpp"
 #include "set/FileRead.hpp"
 #include "set/ReadPlan.hpp"
@@ -349,6 +350,39 @@ TEST_F(PutTest, SamplesGoBackWhereTheyWereFound)
                 EXPECT_TRUE(sameBytes("sample identity", readFile(sample), readFile(newPath())));
             }
         }
+}
+
+TEST(PutCommandTest, OptionsAsD88cutTakesThemAndExactlyOneDestination)
+{
+    using Action = d88::PutCommand::Action;
+    const auto parse = [](std::vector<const char*> args) {
+        args.insert(args.begin(), "d88put");
+        return d88::parsePutCommand(static_cast<int>(args.size()), args.data());
+    };
+    for (const auto& [args, problem] : std::vector<std::pair<std::vector<const char*>, std::string>>{
+             {{"img"}, "missing -o NEW or --in-place: say where the changed image goes"},
+             {{"-o", "n", "--in-place", "img"}, "-o and --in-place exclude each other: give one"},
+             {{"-o", "n", "-o", "m", "img"}, "option -o given twice"},
+             {{"img", "-o"}, "option -o needs a file name"},
+             {{"--output=", "img"}, "option --output needs a file name"},
+             {{"-o", "n"}, "missing d88file"},
+             {{"--in-place", "img", "3"}, "DiskNo must be 1 or 2"},
+             {{"--in-place", "-x", "img"}, "unknown option -x"},
+         }) {
+        const auto command = parse(args);
+        EXPECT_EQ(command.action, Action::usageError) << problem;
+        EXPECT_EQ(command.problem, problem);
+    }
+    auto command = parse({"-dset", "-onew.d88", "--", "-img", "2x"});
+    EXPECT_EQ(command.action, Action::put);
+    EXPECT_EQ(command.directory, "set");
+    EXPECT_EQ(command.output, "new.d88");
+    EXPECT_EQ(command.image, "-img");
+    EXPECT_EQ(command.diskNumber, 2);
+    command = parse({"--in-place", "--directory=set", "img", "--output", "n"});
+    EXPECT_EQ(command.problem, "-o and --in-place exclude each other: give one");
+    EXPECT_EQ(parse({"--in-place", "img", "--version"}).action, Action::showVersion);
+    EXPECT_EQ(parse({"-o", "n", "--help"}).action, Action::help);
 }
 
 } // namespace
