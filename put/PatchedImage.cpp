@@ -12,7 +12,9 @@ namespace {
 // Large enough that a copy costs few system calls, small beside the memory a run may use.
 constexpr std::size_t chunkSize = std::size_t{1} << 20;
 
-bool unchanged(const ByteSource& image, std::uint64_t size, const std::optional<FileId>& id)
+} // namespace
+
+bool isImageAsRead(const ByteSource& image, std::uint64_t size, const std::optional<FileId>& id)
 {
     if (image.size() != size)
         return false;
@@ -22,12 +24,10 @@ bool unchanged(const ByteSource& image, std::uint64_t size, const std::optional<
     return now && *now == *id && now->stamp == id->stamp;
 }
 
-} // namespace
-
 std::error_code writePatched(const ByteSource& image, std::uint64_t size, const std::optional<FileId>& id,
                              const PutPlan& plan, const FolderFiles& files, const PutBytes& put)
 {
-    if (!unchanged(image, size, id))
+    if (!isImageAsRead(image, size, id))
         return PutError::imageChanged;
     std::uint64_t longest = 0;
     for (const Piece& piece : plan.pieces)
@@ -55,7 +55,7 @@ std::error_code writePatched(const ByteSource& image, std::uint64_t size, const 
             return failed;
         start = end;
     }
-    return unchanged(image, size, id) ? std::error_code() : PutError::imageChanged;
+    return isImageAsRead(image, size, id) ? std::error_code() : PutError::imageChanged;
 }
 
 } // namespace d88

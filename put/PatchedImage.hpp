@@ -15,6 +15,10 @@ namespace d88 {
 // the plan's pieces in place of what they cover: the image is streamed, never
 // held whole. Fails with PutError::imageChanged where the image no longer
 // reads as `size` bytes, or its identity (with `id`) is no longer `id`.
+// The image reads as `size` bytes and, with `id`, is still the file `id`
+// names, with the same size and times.
+bool isImageAsRead(const ByteSource& image, std::uint64_t size, const std::optional<FileId>& id);
+
 using PutBytes = std::function<std::error_code(const std::uint8_t* data, std::size_t size)>;
 std::error_code writePatched(const ByteSource& image, std::uint64_t size, const std::optional<FileId>& id,
                              const PutPlan& plan, const FolderFiles& files, const PutBytes& put);

@@ -34,6 +34,14 @@ std::error_code finishOutput(OutputFolder& folder)
     return {};
 }
 
+// Opens the image again through a handle of its own: the same file, as it was.
+std::error_code reopen(const std::string& path, NativeFile& source, std::uint64_t size, const std::optional<FileId>& id)
+{
+    if (const std::error_code failed = source.open(path.c_str()))
+        return failed;
+    return id && isImageAsRead(source, size, id) ? std::error_code() : PutError::imageChanged;
+}
+
 int failWith(PutContext& context, const std::string& text)
 {
     context.err << text;
@@ -112,13 +120,12 @@ int put(const PutCommand& command, PutContext& context)
 
     // The image's bytes are copied from a second reading of the same file,
     // taken as it was when the run read it.
-    NativeFile source;
-    if (const std::error_code failed = source.open(command.image.c_str()))
-        return failWith(context, openError(printableName(command.image), failed.message()));
     const std::uint64_t size = image.fileSize();
-    const auto sourceId = source.id();
-    if (!imageId || !sourceId || !(*sourceId == *imageId) || sourceId->stamp != imageId->stamp || source.size() != size)
-        return failWith(context, imageChangedError(command.image));
+    NativeFile source;
+    if (const std::error_code failed = reopen(command.image, source, size, imageId))
+        return failWith(context,
+                        failed == PutError::imageChanged ? imageChangedError(command.image)
+                                                         : openError(printableName(command.image), failed.message()));
 
     PutPlan plan = planPut(image, kinds, files, context.buffer);
     checkOverlaps(plan, files, source);
@@ -130,10 +137,17 @@ int put(const PutCommand& command, PutContext& context)
         return failWith(context, nothingWritten(plan.refusals.size()));
     }
 
+    // Nothing holds the image open while the new one is renamed over it
+    // (Windows refuses to replace an open file): the copy opens it afresh.
+    source.close();
+    image.close();
     OutputFolder folder(console::pathOf(destination->folder),
                         [&target](const FileId& entry) { return target.refusal(entry); });
     const FileError failed = folder.replace(destination->name, [&](const OutputFolder::Put& put) {
-        return writePatched(source, size, imageId, plan, files, put);
+        NativeFile copied;
+        if (const std::error_code changed = reopen(command.image, copied, size, imageId))
+            return changed;
+        return writePatched(copied, size, imageId, plan, files, put);
     });
     if (failed)
         return failWith(
