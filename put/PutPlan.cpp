@@ -95,7 +95,7 @@ private:
             const std::uint64_t to = std::min(last, (sector + 1) * step);
             const auto record = sector < read.sectors.size() ? image_.locateSector(read.sectors[sector]) : std::nullopt;
             if (!record || record->dataLength < to - sector * step) {
-                // Found in full by the read, so not seen only where the image changed meanwhile.
+                // The read found it in full: only an image changed meanwhile loses it now.
                 plan_.refusals.push_back(noDataRefusal(file.name, disk, read.found, read.stop));
                 return false;
             }
