@@ -21,6 +21,12 @@ public:
             return "it is the standard error of this run";
         case Error::appendOnlyFolder:
             return "the folder is append-only, so nothing in it can be renamed or replaced";
+        case Error::imageChanged:
+            return "the image changed while it was read";
+        case Error::fileChanged:
+            return "it changed while it was read";
+        case Error::notTheImage:
+            return "the name no longer leads to the image read (a symbolic link, or replaced meanwhile)";
         }
         return "unknown error";
     }

@@ -13,6 +13,9 @@ enum class Error {
     standardOutput,     // a name to write is where the run's standard output goes
     standardError,      // a name to write is where the run's standard error goes
     appendOnlyFolder,   // the folder takes no rename or removal
+    imageChanged,       // the image is not as it was when the run read it
+    fileChanged,        // a file changed size while it was read
+    notTheImage,        // d88put --in-place: the image's name no longer leads to it
 };
 
 const std::error_category& errorCategory();

@@ -5,7 +5,7 @@
 
 #include "console/Console.hpp"
 #include "image/NativeFile.hpp"
-#include "put/PutError.hpp"
+#include "platform/Error.hpp"
 #include "set/Catalogue.hpp"
 
 namespace d88 {
@@ -47,7 +47,7 @@ bool load(const std::string& path, FolderFile& file)
     file.bytes.resize(static_cast<std::size_t>(file.size));
     const std::size_t got = opened.readAt(0, file.bytes.data(), file.bytes.size());
     if (got != file.bytes.size() || opened.size() != file.size) {
-        file.problem = make_error_code(PutError::fileChanged).message();
+        file.problem = make_error_code(Error::fileChanged).message();
         file.bytes.clear();
     }
     return true;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "put/PutError.hpp"
+#include "platform/Error.hpp"
 
 namespace d88 {
 namespace {
@@ -28,7 +28,7 @@ std::error_code writePatched(const ByteSource& image, std::uint64_t size, const 
                              const PutPlan& plan, const FolderFiles& files, const PutBytes& put)
 {
     if (!isImageAsRead(image, size, id))
-        return PutError::imageChanged;
+        return Error::imageChanged;
     std::uint64_t longest = 0;
     for (const Piece& piece : plan.pieces)
         longest = std::max<std::uint64_t>(longest, piece.length);
@@ -37,7 +37,7 @@ std::error_code writePatched(const ByteSource& image, std::uint64_t size, const 
     for (std::uint64_t start = 0; start < size;) {
         const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), size - start));
         if (image.readAt(start, chunk.data(), count) != count)
-            return PutError::imageChanged;
+            return Error::imageChanged;
         const std::uint64_t end = start + count;
         while (low < plan.pieces.size() && plan.pieces[low].position + longest <= start)
             ++low;
@@ -55,7 +55,7 @@ std::error_code writePatched(const ByteSource& image, std::uint64_t size, const 
             return failed;
         start = end;
     }
-    return isImageAsRead(image, size, id) ? std::error_code() : PutError::imageChanged;
+    return isImageAsRead(image, size, id) ? std::error_code() : Error::imageChanged;
 }
 
 } // namespace d88

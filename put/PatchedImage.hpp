@@ -13,7 +13,7 @@ namespace d88 {
 
 // Hands the image's `size` bytes to `put` in order, a piece at a time, with
 // the plan's pieces in place of what they cover: the image is streamed, never
-// held whole. Fails with PutError::imageChanged where the image no longer
+// held whole. Fails with Error::imageChanged where the image no longer
 // reads as `size` bytes, or its identity (with `id`) is no longer `id`.
 // The image reads as `size` bytes and, with `id`, is still the file `id`
 // names, with the same size and times.

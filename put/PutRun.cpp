@@ -13,7 +13,6 @@
 #include "put/Destination.hpp"
 #include "put/FolderFiles.hpp"
 #include "put/PatchedImage.hpp"
-#include "put/PutError.hpp"
 #include "put/PutMessages.hpp"
 #include "put/PutPlan.hpp"
 #include "set/Catalogue.hpp"
@@ -39,7 +38,7 @@ std::error_code reopen(const std::string& path, NativeFile& source, std::uint64_
 {
     if (const std::error_code failed = source.open(path.c_str()))
         return failed;
-    return id && isImageAsRead(source, size, id) ? std::error_code() : PutError::imageChanged;
+    return id && isImageAsRead(source, size, id) ? std::error_code() : Error::imageChanged;
 }
 
 int failWith(PutContext& context, const std::string& text)
@@ -65,7 +64,7 @@ public:
     std::error_code refusal(const FileId& entry) const
     {
         if (command_.inPlace)
-            return image_ && entry == *image_ ? std::error_code() : PutError::notTheImage;
+            return image_ && entry == *image_ ? std::error_code() : Error::notTheImage;
         return isViewOf(entry, image_) ? Error::imageBeingRead : std::error_code();
     }
     // The same before anything is read; with --in-place an image gone from its
@@ -73,14 +72,14 @@ public:
     std::error_code refusal(const std::optional<FileId>& entry) const
     {
         if (!entry)
-            return command_.inPlace ? std::error_code(PutError::notTheImage) : std::error_code();
+            return command_.inPlace ? std::error_code(Error::notTheImage) : std::error_code();
         return refusal(*entry);
     }
     std::string text(const std::error_code& reason) const
     {
         if (reason == Error::imageBeingRead)
             return imageIsOutput(command_.output);
-        if (reason == PutError::imageChanged)
+        if (reason == Error::imageChanged)
             return imageChangedError(command_.image);
         return outputError(name(), reason.message());
     }
@@ -124,8 +123,8 @@ int put(const PutCommand& command, PutContext& context)
     NativeFile source;
     if (const std::error_code failed = reopen(command.image, source, size, imageId))
         return failWith(context,
-                        failed == PutError::imageChanged ? imageChangedError(command.image)
-                                                         : openError(printableName(command.image), failed.message()));
+                        failed == Error::imageChanged ? imageChangedError(command.image)
+                                                      : openError(printableName(command.image), failed.message()));
 
     PutPlan plan = planPut(image, kinds, files, context.buffer);
     checkOverlaps(plan, files, source);
