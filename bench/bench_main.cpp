@@ -159,17 +159,21 @@ void pairedRatio(benchmark::State& state)
     state.counters["job/floor"] = median(ratios);
 }
 
-// Seconds `program` takes on `image` as a process of its own in `folder`, from
-// its start to its exit; negative where it failed.
-double timeProcess(const char* program, const fs::path& image, const fs::path& folder)
+// Seconds the program `args` names takes, run with `args` as a process of
+// its own in `folder`, from its start to its exit; negative where it failed.
+double timeProcess(const std::vector<std::string>& args, const fs::path& folder)
 {
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
     if (child == 0) {
         const int null = ::open("/dev/null", O_WRONLY);
         if (null < 0 || ::dup2(null, 1) < 0 || ::dup2(null, 2) < 0 || ::chdir(folder.c_str()) != 0)
             ::_exit(127);
-        ::execl(program, program, image.c_str(), static_cast<char*>(nullptr));
+        ::execv(argv[0], argv.data());
         ::_exit(127);
     }
     int status = 0;
@@ -187,8 +191,8 @@ void processRatio(benchmark::State& state)
     const fs::path out = workspace().root / "out";
     std::vector<double> ratios, jobs, floors;
     for (auto _ : state) {
-        const double job = timeProcess(D88CUT_PATH, image, out);
-        const double floor = timeProcess(D88_FLOOR_PATH, image, out);
+        const double job = timeProcess({D88CUT_PATH, image.string()}, out);
+        const double floor = timeProcess({D88_FLOOR_PATH, image.string()}, out);
         if (job < 0 || floor <= 0)
             state.SkipWithError("a program failed");
         ratios.push_back(job / floor);
@@ -198,6 +202,28 @@ void processRatio(benchmark::State& state)
     state.counters["d88cut/floor"] = median(ratios);
     state.counters["d88cut ms"] = median(jobs);
     state.counters["floor ms"] = median(floors);
+}
+
+// d88put and d88cut run as processes on the normal image, turn about: the
+// put takes every file of both disks back into a new image, as d88cut gave them.
+void putRatio(benchmark::State& state)
+{
+    const fs::path image = imageFor(0);
+    const fs::path out = workspace().root / "out";
+    const fs::path files = workspace().root / "put-files";
+    fs::create_directories(files);
+    if (timeProcess({D88CUT_PATH, image.string()}, files) < 0)
+        state.SkipWithError("d88cut failed");
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        const double cut = timeProcess({D88CUT_PATH, image.string()}, out);
+        const double put = timeProcess({D88PUT_PATH, "-d", files.string(), "-o", "new.d88", image.string()}, out);
+        if (cut <= 0 || put < 0)
+            state.SkipWithError("a program failed");
+        ratios.push_back(put / cut);
+    }
+    std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2), ratios.end());
+    state.counters["d88put/d88cut"] = ratios.empty() ? 0 : ratios[ratios.size() / 2];
 }
 
 void lookup(benchmark::State& state)
@@ -300,9 +326,11 @@ public:
                 times_[name] = run.GetAdjustedRealTime();
             else if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
                 medians_[name] = times_[name] = run.GetAdjustedRealTime();
-            if (const auto paired = run.counters.find("d88cut/floor");
-                paired != run.counters.end() && (run.run_type == Run::RT_Iteration || run.aggregate_name == "median"))
+            const bool counted = run.run_type == Run::RT_Iteration || run.aggregate_name == "median";
+            if (const auto paired = run.counters.find("d88cut/floor"); paired != run.counters.end() && counted)
                 processes_ = paired->second.value;
+            if (const auto paired = run.counters.find("d88put/d88cut"); paired != run.counters.end() && counted)
+                put_ = paired->second.value;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -313,6 +341,10 @@ public:
             std::printf("ratio d88cut / floor as processes, normal image (median of paired runs): %.2f (target at "
                         "most 0.8)\n",
                         processes_);
+        if (put_ > 0)
+            std::printf("ratio d88put / d88cut as processes, normal image (median of paired runs): %.2f (target at "
+                        "most 2.0)\n",
+                        put_);
         ratio("normal image", "wholeJob<FolderSink>/0", "floorJob/0", 1.2);
         ratio("hostile image", "wholeJob<FolderSink>/1", "floorJob/1", 3.0);
         ratio("normal image, writing in place like the floor", "wholeJob<InPlaceSink>/0", "floorJob/0", 1.2);
@@ -336,6 +368,7 @@ private:
     std::map<std::string, double> times_;
     std::map<std::string, double> medians_;
     double processes_ = 0;
+    double put_ = 0;
 };
 
 } // namespace
@@ -344,6 +377,7 @@ BENCHMARK_TEMPLATE(wholeJob, FolderSink)->Arg(0)->Arg(1)->Unit(benchmark::kMilli
 BENCHMARK_TEMPLATE(wholeJob, InPlaceSink)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(pairedRatio)->Iterations(201)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(processRatio)->Iterations(21)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(putRatio)->Iterations(21)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(floorJob)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(lookup)->Arg(5)->Arg(65535)->UseRealTime();
 BENCHMARK(runReading)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->UseRealTime();

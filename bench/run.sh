@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds the benchmarks (Release), runs them, then times d88cut and d88info as
-# separate processes on the normal image and on each crafted image, with their
-# peak memory, and the syncing floor (d88-floor) on the normal image. Extra
-# arguments go to the benchmark.
+# Builds the benchmarks (Release), runs them, then times d88cut, d88put and
+# d88info as separate processes on the normal image and on each crafted image,
+# with their peak memory, and the syncing floor (d88-floor) on the normal
+# image. Extra arguments go to the benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --workflow --preset bench >/dev/null
@@ -20,9 +20,13 @@ for image in normal chain-1k chain-64k-sparse 64-disks-65000 64-disks-4m distinc
     spine; do
     # Read once first, so the figures are the programs' and not the disk's.
     cat "$work/$image.d88" >/dev/null
-    for program in d88cut d88info; do
+    for program in d88cut d88put d88info; do
         if [ $program = d88cut ]; then
             path=$bin/tool/d88cut args=("$work/$image.d88")
+        elif [ $program = d88put ]; then
+            # What d88cut just cut goes back; a refusal (an image without the
+            # set, or with files it left short) is timed all the same.
+            path=$bin/put/d88put args=(-o "$work/new.d88" "$work/$image.d88")
         else
             path=$bin/info/d88info args=(--map --as B "$work/$image.d88")
         fi

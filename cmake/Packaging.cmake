@@ -10,7 +10,7 @@ set(CPACK_STRIP_FILES ON)
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_SYSTEM_NAME windows-x64)
-    # Everything in one folder: the two programs beside README and LICENSE.
+    # Everything in one folder: the three programs beside README and LICENSE.
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 else()
     # Without dpkg-shlibdeps (dpkg-dev) and file, CPack would write a .deb
@@ -30,7 +30,8 @@ else()
     set(CPACK_DEBIAN_PACKAGE_SECTION utils)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_PACKAGE_DESCRIPTION "d88cut reads a D88 floppy-disk image and writes the data files of a known
-two-disk set as raw sector data; d88info shows what an image holds.")
+two-disk set as raw sector data; d88put puts changed files back into the image;
+d88info shows what an image holds.")
 endif()
 
 include(CPack)

@@ -36,6 +36,31 @@ bool isHelpOption(std::string_view arg)
     return arg == "--help" || arg == "-h";
 }
 
+ValueOption readValueOption(ArgumentScanner& scanner, std::string_view text, std::string_view shortName,
+                            std::string_view longName, std::string_view what)
+{
+    ValueOption option;
+    const auto needs = [&](std::string_view name) {
+        return "option " + std::string(name) + " needs " + std::string(what);
+    };
+    if (text == shortName || text == longName) {
+        option.matched = true;
+        if (const auto value = scanner.value())
+            option.value = *value;
+        else
+            option.problem = needs(text);
+    } else if (text.starts_with(longName) && text.substr(longName.size()).starts_with('=')) {
+        option.matched = true;
+        option.value = text.substr(longName.size() + 1);
+        if (option.value.empty())
+            option.problem = needs(longName);
+    } else if (text.starts_with(shortName) && !text.starts_with("--")) {
+        option.matched = true;
+        option.value = text.substr(shortName.size()); // -XVALUE
+    }
+    return option;
+}
+
 std::string usageProblem(std::string_view program, std::string_view problem)
 {
     return "error: " + std::string(problem) + "\nTry '" + std::string(program) + " --help'\n";

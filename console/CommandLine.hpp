@@ -33,6 +33,17 @@ private:
 };
 
 bool isHelpOption(std::string_view arg);
+
+// An option with a value in any of its four shapes: -X VALUE, -XVALUE,
+// --long VALUE, --long=VALUE. Not `matched` where `text` is none of them;
+// `problem` says what was wrong where the value is missing or empty.
+struct ValueOption {
+    bool matched = false;
+    std::string value;
+    std::string problem;
+};
+ValueOption readValueOption(ArgumentScanner& scanner, std::string_view text, std::string_view shortName,
+                            std::string_view longName, std::string_view what);
 inline constexpr std::string_view versionOption = "--version";
 
 // Marks what a command line was parsed into as a usage error, with what was wrong.

@@ -2,7 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <new>
+
+#include "console/Console.hpp"
+#include "console/Program.hpp"
 
 namespace d88::console {
 namespace {
@@ -34,6 +38,22 @@ bool prepareForOutOfMemory(const char* message)
         return false;
     std::set_new_handler(onOutOfMemory);
     return true;
+}
+
+int runGuarded(const char* message, const std::function<int()>& run)
+{
+    if (!protectStandardStreams())
+        return exitFailure;
+    if (!prepareForOutOfMemory(message)) {
+        std::cerr << message << std::flush;
+        return exitFailure;
+    }
+    try {
+        return run();
+    } catch (const std::bad_alloc&) {
+        std::cerr << message << std::flush;
+        return exitFailure;
+    }
 }
 
 } // namespace d88::console

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace d88::console {
 
 // Out of memory as one line and exit status 1, wherever it strikes. When an
@@ -12,5 +14,11 @@ namespace d88::console {
 // `message` and stop. Call first thing; `message` must live as long as the
 // program.
 [[nodiscard]] bool prepareForOutOfMemory(const char* message);
+
+// A program's whole run: standard streams protected (protectStandardStreams)
+// and out of memory prepared for first, then `run`, inside which everything
+// that may allocate belongs: out of memory anywhere in it is `message` on
+// standard error and exit status 1. Returns run's exit status.
+int runGuarded(const char* message, const std::function<int()>& run);
 
 } // namespace d88::console

@@ -13,7 +13,7 @@ build-fuzz/fuzz/make-fuzz-seeds build-fuzz/seeds
 samples=$(sed -n 's/^D88_SAMPLES_DIR:PATH=//p' build-fuzz/CMakeCache.txt)
 
 status=0
-for target in reader cut info; do
+for target in reader cut info put; do
     corpus=build-fuzz/corpus/$target
     findings=build-fuzz/findings/$target
     mkdir -p "$corpus" "$findings"

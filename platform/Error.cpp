@@ -24,6 +24,12 @@ public:
         case Error::widerAccess:
             return "the file system does not keep the mode it is given, so the new file would allow more than the old "
                    "one";
+        case Error::imageChanged:
+            return "the image changed while it was read";
+        case Error::fileChanged:
+            return "it changed while it was read";
+        case Error::notTheImage:
+            return "the name no longer leads to the image read (a symbolic link, or replaced meanwhile)";
         }
         return "unknown error";
     }

@@ -14,6 +14,9 @@ enum class Error {
     standardError,      // a name to write is where the run's standard error goes
     appendOnlyFolder,   // the folder takes no rename or removal
     widerAccess,        // the new file would end wider than the one it replaces
+    imageChanged,       // the image is not as it was when the run read it
+    fileChanged,        // a file changed size while it was read
+    notTheImage,        // d88put --in-place: the image's name no longer leads to it
 };
 
 const std::error_category& errorCategory();

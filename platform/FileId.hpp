@@ -26,6 +26,15 @@ struct FileId {
     bool operator==(const FileId& other) const { return device == other.device && inode == other.inode; }
 };
 
+// The entry at a name is the open file `open`: the same file, or a regular
+// file that shows the same size and times to the nanosecond, as another view
+// of it does (bindfs, an overlay's merged folder seen from its upper one),
+// where device and inode differ.
+inline bool isViewOf(const FileId& entry, const std::optional<FileId>& open)
+{
+    return open && (entry == *open || (entry.stamp.regular && entry.stamp == open->stamp));
+}
+
 // The identity of what is at `path` itself, nullopt when nothing is there: a
 // symbolic link there is not followed, so it never answers for its target
 // (nor waits on it). FileId_posix.cpp and FileId_windows.cpp hold the two versions.

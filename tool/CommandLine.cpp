@@ -8,12 +8,6 @@
 #include "tool/Messages.hpp"
 
 namespace d88 {
-namespace {
-
-constexpr std::string_view directoryShort = "-d";
-constexpr std::string_view directoryLong = "--directory";
-
-} // namespace
 
 Command parseCommandLine(int argc, const char* const* argv)
 {
@@ -35,37 +29,40 @@ Command parseCommandLine(int argc, const char* const* argv)
             command.action = Command::Action::showVersion;
             return command;
         }
-        std::optional<std::string_view> folder;
-        if (text == directoryShort || text == directoryLong) {
-            folder = scanner.value();
-            if (!folder)
-                return console::usageError(command, "option " + std::string(text) + " needs a folder name");
-        } else if (text.starts_with(directoryLong) && text.substr(directoryLong.size()).starts_with('=')) {
-            folder = text.substr(directoryLong.size() + 1);
-            if (folder->empty())
-                return console::usageError(command, "option --directory needs a folder name");
-        } else if (text.starts_with(directoryShort) && !text.starts_with("--")) {
-            folder = text.substr(directoryShort.size()); // -dDIR
-        } else {
+        const console::ValueOption folder = readDirectoryOption(scanner, text);
+        if (!folder.matched)
             return console::usageError(command, "unknown option " + console::printableName(text));
-        }
+        if (!folder.problem.empty())
+            return console::usageError(command, folder.problem);
         // Two folders: which one was meant cannot be told, so neither is taken.
         if (command.directory)
             return console::usageError(command, "option -d (--directory) given more than once");
-        command.directory = std::string(*folder);
+        command.directory = folder.value;
     }
+    if (std::string problem = takeImageAndDisk(names, command.image, command.diskNumber); !problem.empty())
+        return console::usageError(command, std::move(problem));
+    return command;
+}
+
+console::ValueOption readDirectoryOption(console::ArgumentScanner& scanner, std::string_view text)
+{
+    return console::readValueOption(scanner, text, "-d", "--directory", "a folder name");
+}
+
+std::string takeImageAndDisk(std::span<const std::string_view> names, std::string& image, int& diskNumber)
+{
     if (names.empty())
-        return console::usageError(command, "missing d88file");
+        return "missing d88file";
     if (names.size() > 2)
-        return console::usageError(command, "too many arguments: " + console::printableName(names[2]));
-    command.image = names[0];
+        return "too many arguments: " + console::printableName(names[2]);
+    image = names[0];
     if (names.size() == 2) {
         // Only the first character counts: "1x" is disk 1.
-        command.diskNumber = names[1].empty() ? -1 : static_cast<signed char>(names[1][0]) - '0';
-        if (command.diskNumber < 1 || command.diskNumber > 2)
-            return console::usageError(command, "DiskNo must be 1 or 2");
+        diskNumber = names[1].empty() ? -1 : static_cast<signed char>(names[1][0]) - '0';
+        if (diskNumber < 1 || diskNumber > 2)
+            return "DiskNo must be 1 or 2";
     }
-    return command;
+    return {};
 }
 
 } // namespace d88

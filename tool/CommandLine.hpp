@@ -1,7 +1,11 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
+
+#include "console/CommandLine.hpp"
 
 namespace d88 {
 
@@ -20,5 +24,12 @@ struct Command {
 // also /? for --help. Options may stand anywhere before `--`; after it, and
 // `-` alone, are names.
 Command parseCommandLine(int argc, const char* const* argv);
+
+// The pieces d88put's command line shares with d88cut's.
+// -d DIR, -dDIR, --directory DIR or --directory=DIR.
+console::ValueOption readDirectoryOption(console::ArgumentScanner& scanner, std::string_view text);
+// The names left once the options are read: `d88file [DiskNo]`. Returns what
+// is wrong with them, empty where nothing is.
+std::string takeImageAndDisk(std::span<const std::string_view> names, std::string& image, int& diskNumber);
 
 } // namespace d88

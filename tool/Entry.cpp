@@ -16,16 +16,27 @@
 #include "tool/Messages.hpp"
 
 namespace d88 {
-namespace {
 
-// Help and version go to standard output; one that cannot take them fails.
-int answer(ToolContext& context, const std::string& text)
+int answer(std::ostream& out, std::ostream& err, const std::string& text)
 {
-    if (context.out << text << std::flush)
+    if (out << text << std::flush)
         return exitSuccess;
-    context.err << standardOutputFailedText << std::flush;
+    err << standardOutputFailedText << std::flush;
     return exitFailure;
 }
+
+bool logWritten(std::ostream& out, std::ostream& err)
+{
+    const bool outWritten = static_cast<bool>(out.flush());
+    const bool errWritten = static_cast<bool>(err.flush());
+    if (!outWritten)
+        err << standardOutputFailedText << std::flush;
+    if (!errWritten)
+        out << standardErrorFailedText << std::flush;
+    return outWritten && errWritten;
+}
+
+namespace {
 
 // The archive format the file starts like, if any.
 std::optional<std::string_view> archiveOf(D88Image& image)
@@ -46,19 +57,6 @@ void reportCutShort(ToolContext& context, const std::string& imageName, std::int
     if (offset + size > fileSize)
         context.err << diskCutShort(imageName, disk, image.selectedDiskSize(),
                                     fileSize > offset ? fileSize - offset : 0);
-}
-
-// The files are written whatever became of the log; a stream that lost
-// text still fails the run, reported on the other one.
-bool logWritten(ToolContext& context)
-{
-    const bool out = static_cast<bool>(context.out.flush());
-    const bool err = static_cast<bool>(context.err.flush());
-    if (!out)
-        context.err << standardOutputFailedText << std::flush;
-    if (!err)
-        context.out << standardErrorFailedText << std::flush;
-    return out && err;
 }
 
 int cut(const Command& command, ToolContext& context)
@@ -131,7 +129,7 @@ int cut(const Command& command, ToolContext& context)
         if (!recognised)
             context.err << nothingFound(command.image, archiveOf(image), image.diskCount() == 0);
     }
-    const bool logged = logWritten(context);
+    const bool logged = logWritten(context.out, context.err);
     return allWritten && logged ? exitSuccess : exitFailure;
 }
 
@@ -141,9 +139,9 @@ int runTool(const Command& command, ToolContext& context)
 {
     switch (command.action) {
     case Command::Action::help:
-        return answer(context, usageText(command.program) + std::string(helpText));
+        return answer(context.out, context.err, usageText(command.program) + std::string(helpText));
     case Command::Action::showVersion:
-        return answer(context, "d88cut " + std::string(version) + "\n");
+        return answer(context.out, context.err, "d88cut " + std::string(version) + "\n");
     case Command::Action::usageError:
         context.err << usageText(command.program) << console::usageProblem(command.program, command.problem)
                     << std::flush;

@@ -1,10 +1,19 @@
 #pragma once
 
+#include <ostream>
+#include <string>
+
 #include "console/Program.hpp"
 #include "tool/CommandLine.hpp"
 #include "tool/ToolContext.hpp"
 
 namespace d88 {
+
+// Help and version go to standard output; one that cannot take them fails.
+int answer(std::ostream& out, std::ostream& err, const std::string& text);
+// The files are written whatever became of the log; a stream that lost text
+// still fails the run, reported on the other one.
+bool logWritten(std::ostream& out, std::ostream& err);
 
 // The whole run for a parsed command line; returns the exit status. The
 // image is opened through `context.image` and left open.

@@ -1,7 +1,6 @@
 #include <array>
 #include <cstdint>
 #include <iostream>
-#include <new>
 
 #include "console/Console.hpp"
 #include "console/OutOfMemory.hpp"
@@ -24,15 +23,7 @@ std::array<std::uint8_t, d88::cutBufferSize> cutBuffer{};
 
 int D88_MAIN(argc, argv)
 {
-    if (!d88::console::protectStandardStreams())
-        return d88::exitFailure;
-    if (!d88::console::prepareForOutOfMemory(d88::outOfMemoryText.data())) {
-        std::cerr << d88::outOfMemoryText << std::flush;
-        return d88::exitFailure;
-    }
-    // Everything that may allocate, the arguments included, is inside: out
-    // of memory is one line and exit status 1 wherever it strikes.
-    try {
+    return d88::console::runGuarded(d88::outOfMemoryText.data(), [&] {
         d88::console::showTextsAsCharacters();
         d88::console::Arguments arguments(argc, argv);
         d88::endRunsCleanly(d88::removePendingTemporary);
@@ -43,8 +34,5 @@ int D88_MAIN(argc, argv)
                                command.directory.has_value()};
         d88::ToolContext context{image, cutBuffer, folder, std::cout, std::cerr};
         return d88::runTool(command, context);
-    } catch (const std::bad_alloc&) {
-        std::cerr << d88::outOfMemoryText << std::flush;
-        return d88::exitFailure;
-    }
+    });
 }
