@@ -21,14 +21,12 @@ constexpr std::uint32_t firstRecord = 0x2B0;
 constexpr int chainTracks = 40;
 constexpr std::array<std::uint32_t, 3> branchesAt{5, 20, 33};
 
-// Memo and sector budgets that the walks here fill at once, besides the real
-// ones, and groups looked up from their first walk on or checked walk by walk.
+// Memo and sector budgets that the walks here fill at once, besides the real ones.
 const std::vector<WalkLimits> limitsTried{
-    {.indexFrom = 1, .logReads = true},
-    {.indexFrom = 1000, .logReads = true},
-    {.memoBudget = 1, .indexFrom = 1, .sectorBudget = 50, .logReads = true},
-    {.memoBudget = 2, .indexFrom = 2, .sectorBudget = 0, .logReads = true},
-    {.memoBudget = 30, .indexFrom = 1000, .sectorBudget = 100, .logReads = true},
+    {.logReads = true},
+    {.memoBudget = 1, .sectorBudget = 50, .logReads = true},
+    {.memoBudget = 2, .sectorBudget = 0, .logReads = true},
+    {.memoBudget = 30, .sectorBudget = 100, .logReads = true},
 };
 
 // Track 0 is a chain of 60 records that tracks 1 to 40 start inside, at
@@ -133,7 +131,7 @@ TEST(WalkPassTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
     disk.trackEntryOverrides[1] = firstRecord + (16 + 4) * 10;
     const auto bytes = disk.bytes();
 
-    for (const WalkLimits& limits : {WalkLimits{}, WalkLimits{.memoBudget = 1, .indexFrom = 1}})
+    for (const WalkLimits& limits : {WalkLimits{}, WalkLimits{.memoBudget = 1}})
         for (const int firstTrack : {0, 1}) {
             D88Image image(limits);
             image.open(bytes);
@@ -183,8 +181,8 @@ TEST(WalkPassTest, ListingsGoOnPastACountOfZeroAndEveryWalkEndsAtTheFileEnd)
     reference.select(0);
     const auto listed = [](int track) { return 4 * (3 + 4 * track); }; // bytes of ids each track's listing takes
 
-    for (const std::size_t indexFrom : {1, 1000}) {
-        D88Image image(WalkLimits{.indexFrom = indexFrom, .logReads = true});
+    {
+        D88Image image(WalkLimits{.logReads = true});
         image.open(bytes);
         ASSERT_TRUE(image.selectDisk(0));
         // Searches in one pass and listings in the next, which meets what the first read.
@@ -197,7 +195,7 @@ TEST(WalkPassTest, ListingsGoOnPastACountOfZeroAndEveryWalkEndsAtTheFileEnd)
         image.prepare(searches, D88Image::LaterPasses::follow);
         image.prepare(listings);
         const auto& reads = image.passReads();
-        EXPECT_EQ(std::set(reads.begin(), reads.end()).size(), reads.size()) << "index from " << indexFrom;
+        EXPECT_EQ(std::set(reads.begin(), reads.end()).size(), reads.size());
 
         const std::uint64_t prepared = image.headersRead();
         for (int track = 0; track <= 4; ++track) {
@@ -205,7 +203,7 @@ TEST(WalkPassTest, ListingsGoOnPastACountOfZeroAndEveryWalkEndsAtTheFileEnd)
                 std::array<std::uint8_t, 8> got{}, want{};
                 EXPECT_EQ(image.readSector(SectorAddress{track, 0, 0, r, 3}, got),
                           reference.readSector(track, 0, 0, r, 3, want.data(), 8))
-                    << "track " << track << " R " << r << ", index from " << indexFrom;
+                    << "track " << track << " R " << r << "";
                 EXPECT_EQ(got, want);
             }
             for (const int capacity : {4, 12, listed(track)}) {

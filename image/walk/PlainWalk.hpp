@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "image/HeaderReader.hpp"
-#include "image/WalkAnswers.hpp"
+#include "image/walk/HeaderReader.hpp"
+#include "image/walk/WalkAnswers.hpp"
 
 namespace d88 {
 

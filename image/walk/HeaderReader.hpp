@@ -4,29 +4,30 @@
 #include <vector>
 
 #include "image/ImageStream.hpp"
-#include "image/RecordMemo.hpp"
 #include "image/SectorHeader.hpp"
-#include "image/WalkLimits.hpp"
+#include "image/walk/WalkLimits.hpp"
 
 namespace d88 {
 
 // Reads record headers for the walks and counts what it reads from the file.
 // A pass asks in position order and is answered from the memo where an
-// earlier pass read the same header; what it reads itself goes to the memo
-// when it ends.
+// earlier pass read the same header; what a pass that more passes follow
+// reads itself joins the memo, while the budget lasts, when it ends.
 class HeaderReader {
 public:
     HeaderReader(ImageStream& stream, const WalkLimits& limits)
-        : stream_(stream), memo_(limits.memoBudget), logReads_(limits.logReads)
+        : stream_(stream), budget_(limits.memoBudget), logReads_(limits.logReads)
     {
     }
 
     // Reads the header at `position` from the file; false where it does not hold one.
     bool read(std::uint64_t position, SectorHeader& header);
-
-    // A pass that keeps what it reads for the passes after it, or not.
-    void beginPass(bool keep);
     // Within a pass, in non-decreasing position order.
+    void beginPass(bool keep)
+    {
+        keep_ = keep;
+        passFileSize_ = stream_.fileSize();
+    }
     bool readInPass(std::uint64_t position, SectorHeader& header);
     void endPass();
 
@@ -37,14 +38,21 @@ public:
     const std::vector<std::uint64_t>& passReads() const { return passReads_; }
 
 private:
+    struct Entry {
+        std::uint64_t position;
+        SectorHeader header;
+    };
+
     ImageStream& stream_;
-    RecordMemo memo_;
+    std::size_t budget_;
     bool logReads_;
-    bool keep_ = false;
     std::uint64_t headersRead_ = 0;
     std::vector<std::uint64_t> passReads_;
-    std::vector<RecordMemo::Entry> fresh_;
-    std::vector<std::uint64_t> freshUnreadable_;
+    std::vector<Entry> memo_;  // by position
+    std::size_t memoNext_ = 0; // the first entry the pass has not gone past
+    std::vector<Entry> fresh_; // what this pass read, by position
+    std::uint64_t passFileSize_ = 0;
+    bool keep_ = false;
 };
 
 } // namespace d88

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace d88 {
@@ -17,39 +19,38 @@ struct FoundRecord {
 // search the record it ends at, if any, and for each listing its records.
 class WalkAnswers {
 public:
-    struct Search {
-        std::uint64_t start = 0;
-        std::uint64_t dataPosition = 0;
-        std::uint32_t identity = 0;
-        std::uint16_t dataLength = 0;
-        bool found = false;
-
-        std::optional<FoundRecord> record() const
-        {
-            return found ? std::optional(FoundRecord{dataPosition, dataLength}) : std::nullopt;
-        }
-    };
     struct Listing {
         std::uint32_t limit = 0;
         std::vector<std::uint32_t> identities; // in walk order
         std::uint16_t firstCount = 0;          // the first record's sector count
     };
 
-    // The prepared search from `start` for `identity`; nullptr when none was.
-    const Search* search(std::uint64_t start, std::uint32_t identity) const;
+    // The prepared search from `start` for `identity`: nullptr when no pass
+    // made it, else the record it found (nullopt: none).
+    const std::optional<FoundRecord>* search(std::uint64_t start, std::uint32_t identity) const
+    {
+        const auto found = searches_.find({start, identity});
+        return found != searches_.end() ? &found->second : nullptr;
+    }
+    void answer(std::uint64_t start, std::uint32_t identity, std::optional<FoundRecord> record)
+    {
+        searches_.insert_or_assign({start, identity}, record);
+    }
+
     // A prepared listing from `start` that holds the first `limit` records, or
     // all there are; nullptr when none does.
     const Listing* listing(std::uint64_t start, std::uint32_t limit) const;
-
-    // Takes in the searches a pass answered, none of which it held.
-    void add(std::vector<Search> searches);
     // The listing to fill from `start`, replacing any shorter one.
     Listing& newListing(std::uint64_t start, std::uint32_t limit);
 
-    void clear();
+    void clear()
+    {
+        searches_.clear();
+        listings_.clear();
+    }
 
 private:
-    std::vector<Search> searches_; // by start, then identity
+    std::map<std::pair<std::uint64_t, std::uint32_t>, std::optional<FoundRecord>> searches_;
     std::unordered_map<std::uint64_t, Listing> listings_;
 };
 

@@ -1,4 +1,4 @@
-#include "image/PlainWalk.hpp"
+#include "image/walk/PlainWalk.hpp"
 
 #include <algorithm>
 
