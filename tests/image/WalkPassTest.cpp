@@ -219,3 +219,80 @@ TEST(WalkPassTest, ListingsGoOnPastACountOfZeroAndEveryWalkEndsAtTheFileEnd)
 }
 
 } // namespace
+
+namespace {
+
+// An extent of three tracks of five 128-byte sectors from track 1. Track 1
+// holds `first` and then, unless it ends there, records that match nothing;
+// tracks 2 and 3 hold 300 such records each, or the extent's sectors.
+std::vector<std::uint8_t> extentStoppingAt(const std::vector<Record>& first, bool laterTracksHold)
+{
+    Disk disk;
+    disk.tracks[1] = first;
+    for (const int track : {2, 3}) {
+        auto& records = disk.tracks[track];
+        if (laterTracksHold)
+            for (std::uint8_t r = 1; r <= 5; ++r)
+                records.push_back(Record{static_cast<std::uint8_t>(track >> 1),
+                                         static_cast<std::uint8_t>(track & 1),
+                                         r,
+                                         0,
+                                         std::vector<std::uint8_t>(128, r),
+                                         {},
+                                         {}});
+        else
+            records.assign(300, Record{0xFF, 0xFF, 0xFF, 0, {}, 0xFFFF, {}});
+    }
+    return disk.bytes();
+}
+
+Record onTrack1(std::uint8_t r, std::size_t length, std::uint16_t count)
+{
+    return Record{0, 1, r, 0, std::vector<std::uint8_t>(length, r), count, {}};
+}
+
+// The run reads an extent sector by sector and stops at the first missing or
+// short one; the pass that prepares it reads at most four times the headers
+// those reads would, whatever the plan's later sectors would have walked.
+TEST(WalkPassTest, AnExtentIsWalkedOnlyAsFarAsTheRunReadsIt)
+{
+    const Record nothing{0xFF, 0xFF, 0xFF, 0, {}, 0xFFFF, {}};
+    std::vector<Record> whole;
+    for (std::uint8_t r = 1; r <= 5; ++r)
+        whole.push_back(onTrack1(r, 128, 5));
+    const std::vector<std::pair<const char*, std::vector<std::uint8_t>>> shapes{
+        {"track 1 holds R 1 alone", extentStoppingAt({onTrack1(1, 128, 1)}, false)},
+        {"R 1 is short", extentStoppingAt({onTrack1(1, 100, 0xFFFF), nothing, nothing, nothing}, false)},
+        {"R 3 is missing", extentStoppingAt({onTrack1(1, 128, 3), onTrack1(2, 128, 3), nothing}, false)},
+        {"every sector is there", extentStoppingAt(whole, true)},
+    };
+    constexpr std::int32_t length = 3 * 5 * 128;
+    for (const auto& [shape, bytes] : shapes) {
+        fuzz::ReferenceReader reference(bytes);
+        reference.select(0);
+        std::vector<std::uint8_t> want;
+        SectorAddress at{1, 0, 1, 1, 0};
+        for (std::array<std::uint8_t, 128> sector{}; static_cast<std::int32_t>(want.size()) < length &&
+             reference.readSector(at.track, at.c, at.h, at.r, at.n, sector.data(), 128) == 128;
+             at.advance(1, 5))
+            want.insert(want.end(), sector.begin(), sector.end());
+        const std::uint64_t runReads = reference.headersRead();
+
+        D88Image image(WalkLimits{.logReads = true});
+        image.open(bytes);
+        ASSERT_TRUE(image.selectDisk(0));
+        image.setSectorRange(1, 5);
+        WalkPlan plan;
+        image.planExtent(plan, SectorAddress{1, 0, 1, 1, 0}, length);
+        image.prepare(plan);
+        EXPECT_LE(image.headersRead(), 4 * runReads) << shape;
+
+        const std::uint64_t prepared = image.headersRead();
+        std::vector<std::uint8_t> got(length);
+        got.resize(static_cast<std::size_t>(image.readExtent(SectorAddress{1, 0, 1, 1, 0}, got)));
+        EXPECT_EQ(got, want) << shape;
+        EXPECT_EQ(image.headersRead(), prepared) << shape << ": a prepared read read a header";
+    }
+}
+
+} // namespace
