@@ -6,7 +6,6 @@
 
 #include "image/SectorAddress.hpp"
 #include "image/SectorHeader.hpp"
-#include "image/walk/PlainWalk.hpp"
 #include "image/walk/WalkPass.hpp"
 
 namespace d88 {
@@ -127,7 +126,7 @@ std::optional<FoundRecord> D88Image::locateSector(const SectorAddress& at)
     if (!start || !identity)
         return std::nullopt;
     const auto* prepared = answers_.search(*start, *identity);
-    return prepared != nullptr ? *prepared : searchTrack(headers_, *start, *identity);
+    return prepared != nullptr ? *prepared : headers_.searchTrack(*start, *identity);
 }
 
 std::int32_t D88Image::readSector(const SectorAddress& at, std::span<std::uint8_t> buffer)
@@ -174,7 +173,7 @@ std::int32_t D88Image::listSectorIds(std::int32_t track, std::span<std::uint8_t>
     if (const auto* listing = answers_.listing(*start, limit))
         identities = &listing->identities;
     else
-        walked = listTrack(headers_, *start, limit);
+        walked = headers_.listTrack(*start, limit);
     const std::size_t listed = std::min<std::size_t>(identities->size(), limit);
     for (std::size_t i = 0; i < listed; ++i)
         for (std::size_t byte = 0; byte < idSize; ++byte)

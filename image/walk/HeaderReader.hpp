@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "image/ImageStream.hpp"
 #include "image/SectorHeader.hpp"
+#include "image/walk/WalkAnswers.hpp"
 #include "image/walk/WalkLimits.hpp"
 
 namespace d88 {
@@ -22,6 +24,15 @@ public:
 
     // Reads the header at `position` from the file; false where it does not hold one.
     bool read(std::uint64_t position, SectorHeader& header);
+
+    // A walk from a track's first record read as it goes: what a read no pass
+    // prepared costs. A search finds the first record with the identity
+    // before the walk ends: after the record whose count - 1 is its position
+    // in the walk, at a count of 0, where no header can be read, or after
+    // maxWalkRecords records. A listing gives at most `limit` identities and,
+    // unlike a search, goes on past a count of 0.
+    std::optional<FoundRecord> searchTrack(std::uint64_t start, std::uint32_t identity);
+    std::vector<std::uint32_t> listTrack(std::uint64_t start, std::uint32_t limit);
     // Within a pass, in non-decreasing position order.
     void beginPass(bool keep)
     {

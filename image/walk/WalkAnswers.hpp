@@ -38,10 +38,16 @@ public:
     }
 
     // A prepared listing from `start` that holds the first `limit` records, or
-    // all there are; nullptr when none does.
-    const Listing* listing(std::uint64_t start, std::uint32_t limit) const;
+    // all there are (it ended before its own limit); nullptr when none does.
+    const Listing* listing(std::uint64_t start, std::uint32_t limit) const
+    {
+        const auto found = listings_.find(start);
+        const bool holds = found != listings_.end() &&
+            (limit <= found->second.limit || found->second.identities.size() < found->second.limit);
+        return holds ? &found->second : nullptr;
+    }
     // The listing to fill from `start`, replacing any shorter one.
-    Listing& newListing(std::uint64_t start, std::uint32_t limit);
+    Listing& newListing(std::uint64_t start, std::uint32_t limit) { return listings_[start] = Listing{limit, {}, 0}; }
 
     void clear()
     {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <map>
 #include <queue>
-#include <span>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -40,7 +39,7 @@ struct Group {
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> seekers; // by identity; met ones skipped
     std::vector<std::uint32_t> listers;
 
-    std::size_t weight() const { return walks.size() + seekers.size() + listers.size(); }
+    std::size_t weight() const { return walks.size() + seekers.size(); }
 };
 
 struct Cursor {
@@ -48,12 +47,6 @@ struct Cursor {
     std::uint32_t group;
 
     bool operator>(const Cursor& other) const { return position > other.position; }
-};
-
-// What a record did to the walks of the group standing on it.
-struct Step {
-    std::span<const std::uint64_t> answered; // the starts of the walks that found its identity
-    bool goesOn;                             // some walk reads on past it
 };
 
 // One pass: every search of the plan that no earlier pass answered, each
@@ -72,7 +65,7 @@ struct Pass {
     void drop(std::uint32_t search);
     std::uint32_t newWalk(std::uint64_t start);
     void walkOn(Cursor at);
-    Step step(Group& group, std::uint64_t position, const SectorHeader* header);
+    bool step(Group& group, std::uint64_t position, const SectorHeader* header);
     void endSearches(Walk& walk);
     void end(Group& group, Level firstLevel);
     void leaveIfDone(std::uint32_t walk);
@@ -90,7 +83,6 @@ struct Pass {
     std::unordered_map<std::uint64_t, std::uint32_t> walkFrom{};
     std::map<Key, Seeking> seeking{};
     std::priority_queue<Cursor, std::vector<Cursor>, std::greater<>> cursors{};
-    std::vector<std::uint64_t> answered{};
     std::vector<std::pair<std::vector<std::uint32_t>, std::optional<FoundRecord>>> decided{};
 };
 
@@ -207,15 +199,8 @@ void Pass::walkOn(Cursor at)
     for (;;) {
         SectorHeader header;
         const bool readable = reader.readInPass(at.position, header);
-        const Step stepped = step(groups[at.group], at.position, readable ? &header : nullptr);
-        if (!stepped.answered.empty())
+        if (step(groups[at.group], at.position, readable ? &header : nullptr))
             found(at.position, header);
-        for (const std::uint64_t start : stepped.answered) {
-            const auto made = seeking.extract(Key{start, header.identity()});
-            if (!made.empty())
-                decided.emplace_back(made.mapped().searches,
-                                     FoundRecord{at.position + SectorHeader::size, header.dataLength});
-        }
         for (const auto& [searches, record] : std::exchange(decided, {}))
             decide(searches, record);
         if (groups[at.group].walks.empty()) {
@@ -234,13 +219,14 @@ void Pass::walkOn(Cursor at)
 // the group's walks, as a plain walk takes it: a count of 0 ends every
 // search before the record's identity counts, listings go on past it, and
 // the record at position count - 1 in a walk, or at the cap, ends it.
-Step Pass::step(Group& group, std::uint64_t position, const SectorHeader* header)
+// True where the record answers a search.
+bool Pass::step(Group& group, std::uint64_t position, const SectorHeader* header)
 {
-    answered.clear();
+    bool met = false;
     if (header == nullptr) {
         while (!group.walks.empty())
             end(group, group.walks.begin()->first);
-        return Step{{}, false};
+        return false;
     }
     if (header->sectorCount == 0) {
         std::vector<std::uint32_t> all;
@@ -258,9 +244,10 @@ Step Pass::step(Group& group, std::uint64_t position, const SectorHeader* header
             if (sought == walk.identities.end())
                 continue; // the walk ended, or no longer seeks it
             walk.identities.erase(sought);
-            answers.answer(walk.start, header->identity(),
-                           FoundRecord{position + SectorHeader::size, header->dataLength});
-            answered.push_back(walk.start);
+            const FoundRecord record{position + SectorHeader::size, header->dataLength};
+            answers.answer(walk.start, header->identity(), record);
+            decided.emplace_back(seeking.extract(Key{walk.start, header->identity()}).mapped().searches, record);
+            met = true;
             leaveIfDone(index);
         }
     }
@@ -277,7 +264,7 @@ Step Pass::step(Group& group, std::uint64_t position, const SectorHeader* header
     end(group, group.level - lastPosition);
     std::erase_if(group.listers, [&](std::uint32_t index) { return walks[index].toList == 0; });
     ++group.level;
-    return Step{answered, !group.walks.empty()};
+    return met;
 }
 
 // What the walk still seeks it does not find.
