@@ -399,4 +399,31 @@ bool writeSpine(const std::filesystem::path& path)
     return out.finish();
 }
 
+bool writeBraidsPastAStop(const std::filesystem::path& path, int disks)
+{
+    std::vector<int> braided;
+    for (const int track : neededTracks())
+        if (track != 1 && track != 40)
+            braided.push_back(track);
+    const auto chains = static_cast<std::uint32_t>(braided.size());
+    const std::uint32_t row = chains * 16; // each chain's next record is a row further on
+    const std::uint32_t braid = headerSize + setRecord;
+    const std::uint32_t diskSize = braid + 65535 * row + row; // the last row's data too
+
+    ImageWriter out(path, false);
+    for (int disk = 0; disk < disks; ++disk) {
+        std::array<std::uint32_t, trackEntries> entries{};
+        entries[1] = headerSize;
+        for (std::uint32_t chain = 0; chain < chains; ++chain)
+            entries[static_cast<std::size_t>(braided[chain])] = braid + 16 * chain;
+        out.header({'B', 'R', 'A', 'I', 'D', 'S'}, diskSize, entries);
+        sectorOfDiskB(out, 1, 1, build::setSectorSize, 1);
+        for (int at = 0; at < 65535; ++at)
+            for (std::uint32_t chain = 0; chain < chains; ++chain)
+                out.recordHeader(0xFF, 0xFF, 0xFF, static_cast<std::uint16_t>(row - 16));
+        out.moveTo(out.position() + row);
+    }
+    return out.finish();
+}
+
 } // namespace d88::bench

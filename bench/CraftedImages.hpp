@@ -51,4 +51,11 @@ bool writeShortTracksLongTails(const std::filesystem::path& path);
 // there that leads to the next spine record, and a last block follows.
 bool writeSpine(const std::filesystem::path& path);
 
+// Walks only a plan that ignores where a file stops: `disks` Disk B's whose
+// track 1 holds R 1 alone, counted 1, so ADPCM1 stops at its second sector,
+// and track 40 is absent, so ADPCM2 finds nothing. Each of the 65 other
+// tracks the two files span starts its own chain of 65,535 records that
+// match nothing, the chains of a disk braided record by record.
+bool writeBraidsPastAStop(const std::filesystem::path& path, int disks);
+
 } // namespace d88::bench

@@ -25,7 +25,9 @@ int main(int argc, char** argv)
         writeDistinctWalks(folder / "one-disk-8k-sparse.d88", {1, 8192, true}) &&
         writeDistinctWalks(folder / "one-disk-64k-sparse.d88", {1, 65535, true}) &&
         writeInterleavedChains(folder / "interleaved-chains.d88") &&
-        writeShortTracksLongTails(folder / "short-tracks-long-tails.d88") && writeSpine(folder / "spine.d88");
+        writeShortTracksLongTails(folder / "short-tracks-long-tails.d88") && writeSpine(folder / "spine.d88") &&
+        writeBraidsPastAStop(folder / "braids-past-a-stop.d88", 8) &&
+        writeBraidsPastAStop(folder / "one-braid-past-a-stop.d88", 1);
     if (!written) {
         std::cerr << "make-bench-images: cannot write the images in " << folder.string() << '\n';
         return 1;

@@ -39,10 +39,12 @@ public:
     std::int32_t readSector(int track, int c, int h, int r, int n, std::uint8_t* out, std::int32_t capacity) const
     {
         std::uint64_t at = 0;
+        walked_.clear();
         if (capacity < 0 || !trackStart(track, at))
             return 0;
         for (std::uint64_t i = 0; i < maxWalk; ++i) {
             ++headersRead_;
+            walked_.push_back(at);
             if (!has(at, 16))
                 return 0;
             const std::uint32_t count = u16(at + 4);
@@ -98,6 +100,8 @@ public:
     // Headers the plain walks have tried to read, the one that ends a walk
     // where the file does not hold it included.
     std::uint64_t headersRead() const { return headersRead_; }
+    // Where the last readSector tried to read headers, in walk order.
+    const std::vector<std::uint64_t>& lastWalk() const { return walked_; }
 
 private:
     static constexpr std::uint64_t maxWalk = 65535; // the most records one track can count
@@ -121,6 +125,7 @@ private:
     std::uint64_t disk_ = 0;
     std::uint32_t size_ = 0;
     mutable std::uint64_t headersRead_ = 0;
+    mutable std::vector<std::uint64_t> walked_;
 };
 
 } // namespace d88::fuzz

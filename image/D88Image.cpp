@@ -4,10 +4,9 @@
 #include <climits>
 #include <cstdint>
 
-#include "image/PlainWalk.hpp"
 #include "image/SectorAddress.hpp"
 #include "image/SectorHeader.hpp"
-#include "image/WalkPass.hpp"
+#include "image/walk/WalkPass.hpp"
 
 namespace d88 {
 
@@ -127,7 +126,7 @@ std::optional<FoundRecord> D88Image::locateSector(const SectorAddress& at)
     if (!start || !identity)
         return std::nullopt;
     const auto* prepared = answers_.search(*start, *identity);
-    return prepared != nullptr ? prepared->record() : searchTrack(headers_, *start, *identity);
+    return prepared != nullptr ? *prepared : headers_.searchTrack(*start, *identity);
 }
 
 std::int32_t D88Image::readSector(const SectorAddress& at, std::span<std::uint8_t> buffer)
@@ -174,7 +173,7 @@ std::int32_t D88Image::listSectorIds(std::int32_t track, std::span<std::uint8_t>
     if (const auto* listing = answers_.listing(*start, limit))
         identities = &listing->identities;
     else
-        walked = listTrack(headers_, *start, limit);
+        walked = headers_.listTrack(*start, limit);
     const std::size_t listed = std::min<std::size_t>(identities->size(), limit);
     for (std::size_t i = 0; i < listed; ++i)
         for (std::size_t byte = 0; byte < idSize; ++byte)
@@ -237,23 +236,38 @@ void D88Image::planListing(WalkPlan& plan, std::int32_t track, std::size_t capac
 void D88Image::planExtent(WalkPlan& plan, const SectorAddress& start, std::size_t length) const
 {
     const auto clamped = static_cast<std::int32_t>(std::min<std::size_t>(length, INT32_MAX));
-    stepExtent(start, clamped, [&](const SectorAddress& at, std::int32_t, std::int32_t) {
-        planSector(plan, at);
+    std::optional<WalkPlan::After> after;
+    stepExtent(start, clamped, [&](const SectorAddress& at, std::int32_t, std::int32_t step) {
+        const auto trackAt = trackStart(at.track);
+        const auto identity = packIdentity(at.c, at.h, at.r, at.n);
+        // Where readSector finds nothing the extent stops.
+        if (!trackAt || !identity)
+            return false;
+        after = WalkPlan::After{plan.search(*trackAt, *identity, after), static_cast<std::uint32_t>(step)};
         return true;
     });
 }
 
+namespace {
+
+// Size codes above 9 name more than the 65,535 bytes a record's length can
+// hold (and above 23 no 32-bit size): such a record's data is kept whole.
+constexpr std::uint8_t largestHeldCode = 9;
+
+} // namespace
+
 void D88Image::prepare(const WalkPlan& plan, LaterPasses later)
 {
-    headers_.beginPass(later == LaterPasses::follow);
     // A found sector's data is read while the pass stands on its record, in
     // file order, where the stream holds it already. What a read asks of it
     // is its nominal size at most.
-    answerWalks(plan, limits_, headers_, answers_, [this](std::uint64_t position, const SectorHeader& header) {
-        const std::size_t nominal = header.n <= 9 ? static_cast<std::size_t>(sectorSize(header.n)) : header.dataLength;
-        sectors_.keep(stream_, position + SectorHeader::size, std::min<std::size_t>(header.dataLength, nominal));
-    });
-    headers_.endPass();
+    answerPlan(plan, later == LaterPasses::follow, headers_, answers_, stream_.fileSize(),
+               [this](std::uint64_t position, const SectorHeader& header) {
+                   const std::size_t nominal =
+                       header.n <= largestHeldCode ? static_cast<std::size_t>(sectorSize(header.n)) : header.dataLength;
+                   sectors_.keep(stream_, position + SectorHeader::size,
+                                 std::min<std::size_t>(header.dataLength, nominal));
+               });
 }
 
 } // namespace d88

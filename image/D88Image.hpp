@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "image/DiskHeader.hpp"
-#include "image/HeaderReader.hpp"
 #include "image/ImageStream.hpp"
 #include "image/SectorAddress.hpp"
 #include "image/SectorHeader.hpp"
-#include "image/SectorStore.hpp"
-#include "image/WalkAnswers.hpp"
-#include "image/WalkLimits.hpp"
-#include "image/WalkPlan.hpp"
+#include "image/walk/HeaderReader.hpp"
+#include "image/walk/SectorStore.hpp"
+#include "image/walk/WalkAnswers.hpp"
+#include "image/walk/WalkLimits.hpp"
+#include "image/walk/WalkPlan.hpp"
 
 namespace d88 {
 
@@ -23,8 +23,9 @@ namespace d88 {
 // Every outcome is a return value; nothing here prints or throws.
 //
 // A read walks its track from the first record. A program that knows its
-// reads beforehand plans them (plan*) and prepares the plan: one pass over
-// the file then answers them all, and the reads it covers read no header.
+// reads beforehand plans them (plan*) and prepares the plan: passes over the
+// file in file order then answer them all, and the reads it covers read no
+// header.
 class D88Image {
 public:
     static constexpr std::int32_t maxDisks = 64;
@@ -89,11 +90,13 @@ public:
     std::optional<std::uint16_t> firstRecordCount(std::int32_t track);
     // Adds to `plan` the walk readSector(at), listSectorIds(track, a buffer of
     // `capacity` bytes) or readExtent(start, a buffer of `length` bytes) makes
-    // on the selected disk; nothing where it would read nothing.
+    // on the selected disk; nothing where it would read nothing. An extent's
+    // sectors are planned each after the one before, as readExtent stops at
+    // the first that is missing or short.
     void planSector(WalkPlan& plan, const SectorAddress& at) const;
     void planListing(WalkPlan& plan, std::int32_t track, std::size_t capacity) const;
     void planExtent(WalkPlan& plan, const SectorAddress& start, std::size_t length) const;
-    // Answers every walk of `plan` in one pass over the file; the reads of
+    // Answers the walks of `plan` in one pass over the file; the reads of
     // these walks, on any disk selected later, are then answered from it.
     // Where more passes follow, the headers it reads are kept for them.
     enum class LaterPasses : std::uint8_t { none, follow };

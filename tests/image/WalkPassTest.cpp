@@ -21,14 +21,12 @@ constexpr std::uint32_t firstRecord = 0x2B0;
 constexpr int chainTracks = 40;
 constexpr std::array<std::uint32_t, 3> branchesAt{5, 20, 33};
 
-// Memo and sector budgets that the walks here fill at once, besides the real
-// ones, and groups looked up from their first walk on or checked walk by walk.
+// Memo and sector budgets that the walks here fill at once, besides the real ones.
 const std::vector<WalkLimits> limitsTried{
-    {.indexFrom = 1, .logReads = true},
-    {.indexFrom = 1000, .logReads = true},
-    {.memoBudget = 1, .indexFrom = 1, .sectorBudget = 50, .logReads = true},
-    {.memoBudget = 2, .indexFrom = 2, .sectorBudget = 0, .logReads = true},
-    {.memoBudget = 30, .indexFrom = 1000, .sectorBudget = 100, .logReads = true},
+    {.logReads = true},
+    {.memoBudget = 1, .sectorBudget = 50, .logReads = true},
+    {.memoBudget = 2, .sectorBudget = 0, .logReads = true},
+    {.memoBudget = 30, .sectorBudget = 100, .logReads = true},
 };
 
 // Track 0 is a chain of 60 records that tracks 1 to 40 start inside, at
@@ -133,7 +131,7 @@ TEST(WalkPassTest, WalksFromDifferentStartsReachTheCapAtDifferentRecords)
     disk.trackEntryOverrides[1] = firstRecord + (16 + 4) * 10;
     const auto bytes = disk.bytes();
 
-    for (const WalkLimits& limits : {WalkLimits{}, WalkLimits{.memoBudget = 1, .indexFrom = 1}})
+    for (const WalkLimits& limits : {WalkLimits{}, WalkLimits{.memoBudget = 1}})
         for (const int firstTrack : {0, 1}) {
             D88Image image(limits);
             image.open(bytes);
@@ -183,8 +181,8 @@ TEST(WalkPassTest, ListingsGoOnPastACountOfZeroAndEveryWalkEndsAtTheFileEnd)
     reference.select(0);
     const auto listed = [](int track) { return 4 * (3 + 4 * track); }; // bytes of ids each track's listing takes
 
-    for (const std::size_t indexFrom : {1, 1000}) {
-        D88Image image(WalkLimits{.indexFrom = indexFrom, .logReads = true});
+    {
+        D88Image image(WalkLimits{.logReads = true});
         image.open(bytes);
         ASSERT_TRUE(image.selectDisk(0));
         // Searches in one pass and listings in the next, which meets what the first read.
@@ -197,7 +195,7 @@ TEST(WalkPassTest, ListingsGoOnPastACountOfZeroAndEveryWalkEndsAtTheFileEnd)
         image.prepare(searches, D88Image::LaterPasses::follow);
         image.prepare(listings);
         const auto& reads = image.passReads();
-        EXPECT_EQ(std::set(reads.begin(), reads.end()).size(), reads.size()) << "index from " << indexFrom;
+        EXPECT_EQ(std::set(reads.begin(), reads.end()).size(), reads.size());
 
         const std::uint64_t prepared = image.headersRead();
         for (int track = 0; track <= 4; ++track) {
@@ -205,7 +203,7 @@ TEST(WalkPassTest, ListingsGoOnPastACountOfZeroAndEveryWalkEndsAtTheFileEnd)
                 std::array<std::uint8_t, 8> got{}, want{};
                 EXPECT_EQ(image.readSector(SectorAddress{track, 0, 0, r, 3}, got),
                           reference.readSector(track, 0, 0, r, 3, want.data(), 8))
-                    << "track " << track << " R " << r << ", index from " << indexFrom;
+                    << "track " << track << " R " << r << "";
                 EXPECT_EQ(got, want);
             }
             for (const int capacity : {4, 12, listed(track)}) {
@@ -217,6 +215,83 @@ TEST(WalkPassTest, ListingsGoOnPastACountOfZeroAndEveryWalkEndsAtTheFileEnd)
             EXPECT_EQ(image.firstRecordCount(track), reference.firstCount(track)) << track;
         }
         EXPECT_EQ(image.headersRead(), prepared) << "a prepared read read a header";
+    }
+}
+
+} // namespace
+
+namespace {
+
+// An extent of three tracks of five 128-byte sectors from track 1. Track 1
+// holds `first` and then, unless it ends there, records that match nothing;
+// tracks 2 and 3 hold 300 such records each, or the extent's sectors.
+std::vector<std::uint8_t> extentStoppingAt(const std::vector<Record>& first, bool laterTracksHold)
+{
+    Disk disk;
+    disk.tracks[1] = first;
+    for (const int track : {2, 3}) {
+        auto& records = disk.tracks[track];
+        if (laterTracksHold)
+            for (std::uint8_t r = 1; r <= 5; ++r)
+                records.push_back(Record{static_cast<std::uint8_t>(track >> 1),
+                                         static_cast<std::uint8_t>(track & 1),
+                                         r,
+                                         0,
+                                         std::vector<std::uint8_t>(128, r),
+                                         {},
+                                         {}});
+        else
+            records.assign(300, Record{0xFF, 0xFF, 0xFF, 0, {}, 0xFFFF, {}});
+    }
+    return disk.bytes();
+}
+
+Record onTrack1(std::uint8_t r, std::size_t length, std::uint16_t count)
+{
+    return Record{0, 1, r, 0, std::vector<std::uint8_t>(length, r), count, {}};
+}
+
+// The run reads an extent sector by sector and stops at the first missing or
+// short one; the pass that prepares it reads at most four times the headers
+// those reads would, whatever the plan's later sectors would have walked.
+TEST(WalkPassTest, AnExtentIsWalkedOnlyAsFarAsTheRunReadsIt)
+{
+    const Record nothing{0xFF, 0xFF, 0xFF, 0, {}, 0xFFFF, {}};
+    std::vector<Record> whole;
+    for (std::uint8_t r = 1; r <= 5; ++r)
+        whole.push_back(onTrack1(r, 128, 5));
+    const std::vector<std::pair<const char*, std::vector<std::uint8_t>>> shapes{
+        {"track 1 holds R 1 alone", extentStoppingAt({onTrack1(1, 128, 1)}, false)},
+        {"R 1 is short", extentStoppingAt({onTrack1(1, 100, 0xFFFF), nothing, nothing, nothing}, false)},
+        {"R 3 is missing", extentStoppingAt({onTrack1(1, 128, 3), onTrack1(2, 128, 3), nothing}, false)},
+        {"every sector is there", extentStoppingAt(whole, true)},
+    };
+    constexpr std::int32_t length = 3 * 5 * 128;
+    for (const auto& [shape, bytes] : shapes) {
+        fuzz::ReferenceReader reference(bytes);
+        reference.select(0);
+        std::vector<std::uint8_t> want;
+        SectorAddress at{1, 0, 1, 1, 0};
+        for (std::array<std::uint8_t, 128> sector{}; static_cast<std::int32_t>(want.size()) < length &&
+             reference.readSector(at.track, at.c, at.h, at.r, at.n, sector.data(), 128) == 128;
+             at.advance(1, 5))
+            want.insert(want.end(), sector.begin(), sector.end());
+        const std::uint64_t runReads = reference.headersRead();
+
+        D88Image image(WalkLimits{.logReads = true});
+        image.open(bytes);
+        ASSERT_TRUE(image.selectDisk(0));
+        image.setSectorRange(1, 5);
+        WalkPlan plan;
+        image.planExtent(plan, SectorAddress{1, 0, 1, 1, 0}, length);
+        image.prepare(plan);
+        EXPECT_LE(image.headersRead(), 4 * runReads) << shape;
+
+        const std::uint64_t prepared = image.headersRead();
+        std::vector<std::uint8_t> got(length);
+        got.resize(static_cast<std::size_t>(image.readExtent(SectorAddress{1, 0, 1, 1, 0}, got)));
+        EXPECT_EQ(got, want) << shape;
+        EXPECT_EQ(image.headersRead(), prepared) << shape << ": a prepared read read a header";
     }
 }
 

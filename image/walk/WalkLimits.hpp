@@ -12,13 +12,9 @@ inline constexpr std::uint32_t maxWalkRecords = 65535;
 // The thresholds of the reader's passes. Tests and the fuzz target set them
 // tiny, so that what only large images reach runs on small ones too.
 struct WalkLimits {
-    // Record headers a pass keeps for the later passes of the same image
-    // (16 bytes each): within it, no header is read from the file twice.
+    // Record headers kept for the later passes over the same image (16 bytes
+    // each, 8 MiB): a header they hold is never read from the file again.
     std::size_t memoBudget = std::size_t{1} << 19;
-    // A group whose walks and identities sought number this many looks its
-    // walks up by what each record ends or finds instead of checking every
-    // one of them (WalkGroup).
-    std::size_t indexFrom = 16;
     // Bytes of the data of found sectors kept in memory after a pass (SectorStore).
     std::size_t sectorBudget = std::size_t{2} << 20;
     // Log the position of every header a pass reads from the file.

@@ -1,4 +1,4 @@
-#include "image/SectorStore.hpp"
+#include "image/walk/SectorStore.hpp"
 
 #include <algorithm>
 #include <cstring>

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "image/ImageStream.hpp"
+#include "image/SectorHeader.hpp"
+#include "image/walk/WalkAnswers.hpp"
+#include "image/walk/WalkLimits.hpp"
+
+namespace d88 {
+
+// Reads record headers for the walks and counts what it reads from the file.
+// A pass asks in position order and is answered from the memo where an
+// earlier pass read the same header; what a pass that more passes follow
+// reads itself joins the memo, while the budget lasts, when it ends.
+class HeaderReader {
+public:
+    HeaderReader(ImageStream& stream, const WalkLimits& limits)
+        : stream_(stream), budget_(limits.memoBudget), logReads_(limits.logReads)
+    {
+    }
+
+    // Reads the header at `position` from the file; false where it does not hold one.
+    bool read(std::uint64_t position, SectorHeader& header);
+
+    // A walk from a track's first record read as it goes: what a read no pass
+    // prepared costs. A search finds the first record with the identity
+    // before the walk ends: after the record whose count - 1 is its position
+    // in the walk, at a count of 0, where no header can be read, or after
+    // maxWalkRecords records. A listing gives at most `limit` identities and,
+    // unlike a search, goes on past a count of 0.
+    std::optional<FoundRecord> searchTrack(std::uint64_t start, std::uint32_t identity);
+    std::vector<std::uint32_t> listTrack(std::uint64_t start, std::uint32_t limit);
+    // Within a pass, in non-decreasing position order.
+    void beginPass(bool keep)
+    {
+        keep_ = keep;
+        passFileSize_ = stream_.fileSize();
+    }
+    bool readInPass(std::uint64_t position, SectorHeader& header);
+    void endPass();
+
+    void clear();
+    // Record headers read from the file since construction.
+    std::uint64_t headersRead() const { return headersRead_; }
+    // With WalkLimits::logReads, the positions passes read from the file, in order.
+    const std::vector<std::uint64_t>& passReads() const { return passReads_; }
+
+private:
+    struct Entry {
+        std::uint64_t position;
+        SectorHeader header;
+    };
+
+    ImageStream& stream_;
+    std::size_t budget_;
+    bool logReads_;
+    std::uint64_t headersRead_ = 0;
+    std::vector<std::uint64_t> passReads_;
+    std::vector<Entry> memo_;  // by position
+    std::size_t memoNext_ = 0; // the first entry the pass has not gone past
+    std::vector<Entry> fresh_; // what this pass read, by position
+    std::uint64_t passFileSize_ = 0;
+    bool keep_ = false;
+};
+
+} // namespace d88
