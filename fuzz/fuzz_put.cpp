@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "fuzz/FuzzInput.hpp"
-#include "image/ByteSource.hpp"
 #include "image/D88Image.hpp"
+#include "platform/ByteSource.hpp"
 #include "put/FolderFiles.hpp"
 #include "put/PatchedImage.hpp"
 #include "put/PutPlan.hpp"

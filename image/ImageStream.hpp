@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-#include "image/NativeFile.hpp"
+#include "platform/NativeFile.hpp"
 
 namespace d88 {
 

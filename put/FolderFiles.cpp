@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "console/Console.hpp"
-#include "image/NativeFile.hpp"
 #include "platform/Error.hpp"
+#include "platform/NativeFile.hpp"
 #include "set/Catalogue.hpp"
 
 namespace d88 {

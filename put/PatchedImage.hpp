@@ -5,7 +5,7 @@
 #include <optional>
 #include <system_error>
 
-#include "image/ByteSource.hpp"
+#include "platform/ByteSource.hpp"
 #include "put/FolderFiles.hpp"
 #include "put/PutPlan.hpp"
 

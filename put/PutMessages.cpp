@@ -39,7 +39,7 @@ std::string putUsageText(std::string_view program)
 
 std::string putLine(std::string_view name, std::int32_t disk, DiskKind kind)
 {
-    return "put ... " + printableName(name) + " (disk " + std::to_string(disk + 1) + ", " + kindName(kind) + ")\n";
+    return "put ... " + printableName(name) + " (disk " + std::to_string(disk) + ", " + kindName(kind) + ")\n";
 }
 
 std::string shorterNote(std::string_view name, std::uint64_t size, std::int32_t length)
@@ -53,8 +53,10 @@ std::string signatureWarning(std::string_view name, std::int32_t disk, DiskKind 
     const bool a = kind == DiskKind::diskA;
     return "warning: " + printableName(name) +
         (a ? ": bytes 16-17 are no longer F3 ED" : ": bytes 0-1 are no longer FF 08") + ", the signature of " +
-        kindName(kind) + ": disk " + std::to_string(disk + 1) + " will be recognised only with DiskNo " +
-        (a ? "1" : "2") + "\n";
+        kindName(kind) + ": disk " + std::to_string(disk) +
+        (disk == 0 ? std::string(" will be recognised only with DiskNo ") + (a ? "1" : "2")
+                   : std::string(" will no longer be recognised (DiskNo takes the first disk only)")) +
+        "\n";
 }
 
 std::string longerRefusal(std::string_view name, std::uint64_t size, std::int32_t length)
@@ -65,8 +67,8 @@ std::string longerRefusal(std::string_view name, std::uint64_t size, std::int32_
 
 std::string noDataRefusal(std::string_view name, std::int32_t disk, std::int32_t found, const D88Image::Shortfall& stop)
 {
-    return "error: " + printableName(name) + ": disk " + std::to_string(disk + 1) + " holds only " +
-        std::to_string(found) + " bytes of its extent (" + stopText(stop) + "); the rest would land where no data is\n";
+    return "error: " + printableName(name) + ": disk " + std::to_string(disk) + " holds only " + std::to_string(found) +
+        " bytes of its extent (" + stopText(stop) + "); the rest would land where no data is\n";
 }
 
 std::string unreadableRefusal(std::string_view name, std::string_view reason)

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "image/ByteSource.hpp"
 #include "image/D88Image.hpp"
+#include "platform/ByteSource.hpp"
 #include "put/FolderFiles.hpp"
 #include "set/Recognition.hpp"
 

@@ -91,7 +91,7 @@ TEST_F(PutTest, IdentityAndChangedFilesOnTwoDisks)
 
     auto result = putNew();
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, putLines(diskAFiles, 1, "Disk A") + putLines(diskBFiles, 2, "Disk B"));
+    EXPECT_EQ(result.out, putLines(diskAFiles, 0, "Disk A") + putLines(diskBFiles, 1, "Disk B"));
     EXPECT_EQ(result.err, "");
     EXPECT_TRUE(sameBytes("identity", original, readFile(newPath())));
 
@@ -141,9 +141,9 @@ TEST_F(PutTest, DamagedImageRefusesWhatWouldLandWhereNoDataIs)
     auto result = putNew();
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err,
-              "error: WORK: disk 1 holds only 1024 bytes of its extent (track 8, C 4 H 0 R 3: 0 of 1024 "
+              "error: WORK: disk 0 holds only 1024 bytes of its extent (track 8, C 4 H 0 R 3: 0 of 1024 "
               "bytes); the rest would land where no data is\n"
-              "error: MA002: disk 1 holds only 4096 bytes of its extent (track 68, C 34 H 0 R 2: 100 of "
+              "error: MA002: disk 0 holds only 4096 bytes of its extent (track 68, C 34 H 0 R 2: 100 of "
               "1024 bytes); the rest would land where no data is\n"
               "error: nothing written: 2 refusals\n");
     EXPECT_FALSE(fs::exists(newPath()));
@@ -250,7 +250,7 @@ TEST_F(PutTest, DiskNumberSignatureAndNothingToPut)
     result = putNew();
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err,
-              "warning: PROG: bytes 16-17 are no longer F3 ED, the signature of Disk A: disk 1 will be "
+              "warning: PROG: bytes 16-17 are no longer F3 ED, the signature of Disk A: disk 0 will be "
               "recognised only with DiskNo 1\n");
 }
 

@@ -1,4 +1,4 @@
-#include "image/NativeFile.hpp"
+#include "platform/NativeFile.hpp"
 
 #include "platform/Error.hpp"
 

@@ -5,15 +5,14 @@
 #include <optional>
 #include <system_error>
 
-#include "image/ByteSource.hpp"
+#include "platform/ByteSource.hpp"
 #include "platform/FileId.hpp"
 
 namespace d88 {
 
 // A regular file opened read-only, read by absolute position with no shared
-// file position and no library buffering. This is the one place the image
-// side touches the operating system; NativeFile_posix.cpp and
-// NativeFile_windows.cpp hold the two versions.
+// file position and no library buffering: how the programs read an image.
+// NativeFile_posix.cpp and NativeFile_windows.cpp hold the two versions.
 class NativeFile : public ByteSource {
 public:
     NativeFile() = default;
