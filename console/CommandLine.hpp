@@ -46,6 +46,19 @@ ValueOption readValueOption(ArgumentScanner& scanner, std::string_view text, std
                             std::string_view longName, std::string_view what);
 inline constexpr std::string_view versionOption = "--version";
 
+// --help (or -h, /?) and --version, which every program answers alike and
+// before anything else: where `text` is one, marks `parsed` and returns true.
+template <class Parsed> bool readAnswerOption(std::string_view text, Parsed& parsed)
+{
+    if (isHelpOption(text))
+        parsed.action = Parsed::Action::help;
+    else if (text == versionOption)
+        parsed.action = Parsed::Action::showVersion;
+    else
+        return false;
+    return true;
+}
+
 // Marks what a command line was parsed into as a usage error, with what was wrong.
 template <class Parsed> Parsed usageError(Parsed parsed, std::string problem)
 {

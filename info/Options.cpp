@@ -22,11 +22,7 @@ Options parseOptions(int argc, const char* const* argv)
                 return console::usageError(options, "too many arguments: " + console::printableName(text));
             options.image = text;
             haveImage = true;
-        } else if (console::isHelpOption(text)) {
-            options.action = Options::Action::help;
-            return options;
-        } else if (text == console::versionOption) {
-            options.action = Options::Action::showVersion;
+        } else if (console::readAnswerOption(text, options)) {
             return options;
         } else if (text == "--map") {
             options.map = true;

@@ -28,14 +28,8 @@ PutCommand parsePutCommand(int argc, const char* const* argv)
             names.push_back(text);
             continue;
         }
-        if (console::isHelpOption(text)) {
-            command.action = PutCommand::Action::help;
+        if (console::readAnswerOption(text, command))
             return command;
-        }
-        if (text == console::versionOption) {
-            command.action = PutCommand::Action::showVersion;
-            return command;
-        }
         if (text == inPlaceOption) {
             command.inPlace = true;
             continue;

@@ -21,14 +21,8 @@ Command parseCommandLine(int argc, const char* const* argv)
             names.push_back(text);
             continue;
         }
-        if (console::isHelpOption(text)) {
-            command.action = Command::Action::help;
+        if (console::readAnswerOption(text, command))
             return command;
-        }
-        if (text == console::versionOption) {
-            command.action = Command::Action::showVersion;
-            return command;
-        }
         const console::ValueOption folder = readDirectoryOption(scanner, text);
         if (!folder.matched)
             return console::usageError(command, "unknown option " + console::printableName(text));
