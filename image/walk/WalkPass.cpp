@@ -74,11 +74,6 @@ struct Pass {
 
     void run()
     {
-        for (std::uint32_t search = 0; search < plan.searches().size(); ++search) {
-            if (const auto& after = plan.searches()[search].after)
-                followers[after->search].push_back(search);
-            seek(search);
-        }
         for (const auto& [start, limit] : plan.listings())
             if (answers.listing(start, limit) == nullptr) {
                 const std::uint32_t index = newWalk(start);
@@ -86,6 +81,12 @@ struct Pass {
                 walks[index].listing = &answers.newListing(start, limit);
                 groups[index].listers.push_back(index);
             }
+        // A search from a listing's start rides on the listing's walk.
+        for (std::uint32_t search = 0; search < plan.searches().size(); ++search) {
+            if (const auto& after = plan.searches()[search].after)
+                followers[after->search].push_back(search);
+            seek(search);
+        }
         // Searches that follow ones answered by earlier passes: the answers
         // decide at once whether the run comes to them.
         for (std::uint32_t search = 0; search < plan.searches().size(); ++search) {
