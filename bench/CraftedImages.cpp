@@ -399,13 +399,16 @@ bool writeSpine(const std::filesystem::path& path)
     return out.finish();
 }
 
-bool writeBraidsPastAStop(const std::filesystem::path& path, int disks)
+bool writeBraidsPastAStop(const std::filesystem::path& path, int disks, bool longFirstTrack)
 {
     std::vector<int> braided;
     for (const int track : neededTracks())
         if (track != 1 && track != 40)
             braided.push_back(track);
-    const auto chains = static_cast<std::uint32_t>(braided.size());
+    // With a long first track, chain 0 goes on from track 1's R 1 and its
+    // walk ends at the cap, so the run learns ADPCM1 stops only at the end.
+    const std::uint32_t first = longFirstTrack ? 1 : 0;
+    const auto chains = first + static_cast<std::uint32_t>(braided.size());
     const std::uint32_t row = chains * 16; // each chain's next record is a row further on
     const std::uint32_t braid = headerSize + setRecord;
     const std::uint32_t diskSize = braid + 65535 * row + row; // the last row's data too
@@ -414,10 +417,10 @@ bool writeBraidsPastAStop(const std::filesystem::path& path, int disks)
     for (int disk = 0; disk < disks; ++disk) {
         std::array<std::uint32_t, trackEntries> entries{};
         entries[1] = headerSize;
-        for (std::uint32_t chain = 0; chain < chains; ++chain)
-            entries[static_cast<std::size_t>(braided[chain])] = braid + 16 * chain;
+        for (std::uint32_t chain = first; chain < chains; ++chain)
+            entries[static_cast<std::size_t>(braided[chain - first])] = braid + 16 * chain;
         out.header({'B', 'R', 'A', 'I', 'D', 'S'}, diskSize, entries);
-        sectorOfDiskB(out, 1, 1, build::setSectorSize, 1);
+        sectorOfDiskB(out, 1, 1, build::setSectorSize, longFirstTrack ? endlessCount : 1);
         for (int at = 0; at < 65535; ++at)
             for (std::uint32_t chain = 0; chain < chains; ++chain)
                 out.recordHeader(0xFF, 0xFF, 0xFF, static_cast<std::uint16_t>(row - 16));

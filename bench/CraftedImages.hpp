@@ -56,6 +56,9 @@ bool writeSpine(const std::filesystem::path& path);
 // and track 40 is absent, so ADPCM2 finds nothing. Each of the 65 other
 // tracks the two files span starts its own chain of 65,535 records that
 // match nothing, the chains of a disk braided record by record.
-bool writeBraidsPastAStop(const std::filesystem::path& path, int disks);
+// `longFirstTrack`: track 1 goes on past R 1 as a 66th chain braided with
+// them, whose walk ends at the cap without R 2: the run reads that one chain,
+// a plan that seeks the later tracks before it knows reads all 66.
+bool writeBraidsPastAStop(const std::filesystem::path& path, int disks, bool longFirstTrack = false);
 
 } // namespace d88::bench

@@ -244,7 +244,8 @@ void lookup(benchmark::State& state)
 // each set disk's catalogue read), without writing, on the normal image and
 // the crafted ones: the distinct starts in one chain (records 16 / 1,040
 // bytes apart; one disk, 8,208 apart, sparse), the interleaved chains, the
-// short tracks with long tails and the spine. "headers read" counts the
+// short tracks with long tails, the spine and one braid behind a long first
+// track. "headers read" counts the
 // record headers read.
 const std::pair<const char*, bool (*)(const fs::path&)> readingShapes[] = {
     {"normal", [](const fs::path& path) { return build::save(path, bench::normalImage()); }},
@@ -263,6 +264,7 @@ const std::pair<const char*, bool (*)(const fs::path&)> readingShapes[] = {
     {"interleaved", bench::writeInterleavedChains},
     {"tails", bench::writeShortTracksLongTails},
     {"spine", bench::writeSpine},
+    {"long-first-track", [](const fs::path& path) { return bench::writeBraidsPastAStop(path, 1, true); }},
 };
 
 fs::path readingShape(benchmark::State& state)
@@ -380,8 +382,8 @@ BENCHMARK(processRatio)->Iterations(21)->Unit(benchmark::kMillisecond)->UseRealT
 BENCHMARK(putRatio)->Iterations(21)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(floorJob)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(lookup)->Arg(5)->Arg(65535)->UseRealTime();
-BENCHMARK(runReading)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(infoReading)->DenseRange(0, 6)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(runReading)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(infoReading)->DenseRange(0, 7)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {

@@ -27,7 +27,9 @@ int main(int argc, char** argv)
         writeInterleavedChains(folder / "interleaved-chains.d88") &&
         writeShortTracksLongTails(folder / "short-tracks-long-tails.d88") && writeSpine(folder / "spine.d88") &&
         writeBraidsPastAStop(folder / "braids-past-a-stop.d88", 8) &&
-        writeBraidsPastAStop(folder / "one-braid-past-a-stop.d88", 1);
+        writeBraidsPastAStop(folder / "one-braid-past-a-stop.d88", 1) &&
+        writeBraidsPastAStop(folder / "braids-behind-a-long-first-track.d88", 8, true) &&
+        writeBraidsPastAStop(folder / "one-braid-behind-a-long-first-track.d88", 1, true);
     if (!written) {
         std::cerr << "make-bench-images: cannot write the images in " << folder.string() << '\n';
         return 1;

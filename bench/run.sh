@@ -17,7 +17,8 @@ bin=$PWD/build-bench
 printf '%-24s %-8s %8s %10s\n' image program seconds "peak KiB"
 for image in normal chain-1k chain-64k-sparse 64-disks-65000 64-disks-4m distinct-walks distinct-walks-1k \
     distinct-walks-8k-sparse one-disk-8k-sparse one-disk-64k-sparse interleaved-chains short-tracks-long-tails \
-    spine braids-past-a-stop one-braid-past-a-stop; do
+    spine braids-past-a-stop one-braid-past-a-stop \
+    braids-behind-a-long-first-track one-braid-behind-a-long-first-track; do
     # Read once first, so the figures are the programs' and not the disk's.
     cat "$work/$image.d88" >/dev/null
     for program in d88cut d88put d88info; do

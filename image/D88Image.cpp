@@ -14,8 +14,8 @@ void D88Image::close()
 {
     stream_.close();
     headers_.clear();
-    answers_.clear();
-    sectors_.clear();
+    answers_ = {};
+    sectors_ = SectorStore(limits_.sectorBudget);
     diskCount_ = 0;
     moreDisks_ = false;
     diskOffsets_.fill(0);
@@ -125,8 +125,16 @@ std::optional<FoundRecord> D88Image::locateSector(const SectorAddress& at)
     const auto identity = packIdentity(at.c, at.h, at.r, at.n);
     if (!start || !identity)
         return std::nullopt;
-    const auto* prepared = answers_.search(*start, *identity);
-    return prepared != nullptr ? *prepared : headers_.searchTrack(*start, *identity);
+    if (const auto* prepared = answers_.search(*start, *identity))
+        return *prepared;
+    // A search ends at a count of 0, before that record's identity counts.
+    std::optional<FoundRecord> found;
+    headers_.walkTrack(*start, [&](std::uint64_t position, const SectorHeader& header) {
+        if (header.sectorCount > 0 && header.identity() == *identity)
+            found = FoundRecord{position + SectorHeader::size, header.dataLength};
+        return header.sectorCount > 0 && !found;
+    });
+    return found;
 }
 
 std::int32_t D88Image::readSector(const SectorAddress& at, std::span<std::uint8_t> buffer)
@@ -172,8 +180,11 @@ std::int32_t D88Image::listSectorIds(std::int32_t track, std::span<std::uint8_t>
     const std::vector<std::uint32_t>* identities = &walked;
     if (const auto* listing = answers_.listing(*start, limit))
         identities = &listing->identities;
-    else
-        walked = headers_.listTrack(*start, limit);
+    else // unlike a search, a listing goes on past a count of 0
+        headers_.walkTrack(*start, [&](std::uint64_t, const SectorHeader& header) {
+            walked.push_back(header.identity());
+            return walked.size() < limit;
+        });
     const std::size_t listed = std::min<std::size_t>(identities->size(), limit);
     for (std::size_t i = 0; i < listed; ++i)
         for (std::size_t byte = 0; byte < idSize; ++byte)

@@ -1,12 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "image/ImageStream.hpp"
 #include "image/SectorHeader.hpp"
-#include "image/walk/WalkAnswers.hpp"
 #include "image/walk/WalkLimits.hpp"
 
 namespace d88 {
@@ -26,13 +24,19 @@ public:
     bool read(std::uint64_t position, SectorHeader& header);
 
     // A walk from a track's first record read as it goes: what a read no pass
-    // prepared costs. A search finds the first record with the identity
-    // before the walk ends: after the record whose count - 1 is its position
-    // in the walk, at a count of 0, where no header can be read, or after
-    // maxWalkRecords records. A listing gives at most `limit` identities and,
-    // unlike a search, goes on past a count of 0.
-    std::optional<FoundRecord> searchTrack(std::uint64_t start, std::uint32_t identity);
-    std::vector<std::uint32_t> listTrack(std::uint64_t start, std::uint32_t limit);
+    // prepared costs. `visit` takes each record's position and header until it
+    // returns false; the walk also ends where no header can be read, after the
+    // record whose count - 1 is its position in the walk, or after
+    // maxWalkRecords records.
+    template <class Visit> void walkTrack(std::uint64_t start, Visit&& visit)
+    {
+        SectorHeader header;
+        std::uint64_t position = start;
+        for (std::uint32_t i = 0;
+             i < maxWalkRecords && read(position, header) && visit(position, header) && i + 1 != header.sectorCount;
+             ++i)
+            position += SectorHeader::size + header.dataLength;
+    }
     // Within a pass, in non-decreasing position order.
     void beginPass(bool keep)
     {

@@ -30,11 +30,4 @@ std::optional<std::size_t> SectorStore::copy(std::uint64_t position, std::size_t
     return copied;
 }
 
-void SectorStore::clear()
-{
-    bytes_.reset();
-    used_ = 0;
-    held_.clear();
-}
-
 } // namespace d88

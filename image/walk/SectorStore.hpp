@@ -24,7 +24,6 @@ public:
     // Copies the first `count` bytes of data at `position`, if held; returns
     // how many bytes the file holds there, or nullopt when it has to be read.
     std::optional<std::size_t> copy(std::uint64_t position, std::size_t count, std::uint8_t* destination) const;
-    void clear();
 
 private:
     struct Held {

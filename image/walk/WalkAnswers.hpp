@@ -49,12 +49,6 @@ public:
     // The listing to fill from `start`, replacing any shorter one.
     Listing& newListing(std::uint64_t start, std::uint32_t limit) { return listings_[start] = Listing{limit, {}, 0}; }
 
-    void clear()
-    {
-        searches_.clear();
-        listings_.clear();
-    }
-
 private:
     std::map<std::pair<std::uint64_t, std::uint32_t>, std::optional<FoundRecord>> searches_;
     std::unordered_map<std::uint64_t, Listing> listings_;

@@ -25,8 +25,6 @@ struct Walk {
     std::vector<std::uint32_t> identities;
     std::uint32_t toList = 0; // records its listing still takes
     WalkAnswers::Listing* listing = nullptr;
-
-    bool goesOn() const { return !identities.empty() || toList > 0; }
 };
 
 // Walks that stand on the same record. A record's successor is fixed by its
@@ -39,6 +37,7 @@ struct Group {
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> seekers; // by identity; met ones skipped
     std::vector<std::uint32_t> listers;
 
+    // What a merge moves: the lighter group joins the heavier.
     std::size_t weight() const { return walks.size() + seekers.size(); }
 };
 
@@ -75,9 +74,6 @@ struct Pass {
 
     void run()
     {
-        for (std::uint32_t search = 0; search < plan.searches().size(); ++search)
-            if (const auto& after = plan.searches()[search].after)
-                followers[after->search].push_back(search);
         for (const auto& [start, limit] : plan.listings())
             if (answers.listing(start, limit) == nullptr) {
                 const std::uint32_t index = newWalk(start);
@@ -85,8 +81,12 @@ struct Pass {
                 walks[index].listing = &answers.newListing(start, limit);
                 groups[index].listers.push_back(index);
             }
-        for (std::uint32_t search = 0; search < plan.searches().size(); ++search)
+        // A search from a listing's start rides on the listing's walk.
+        for (std::uint32_t search = 0; search < plan.searches().size(); ++search) {
+            if (const auto& after = plan.searches()[search].after)
+                followers[after->search].push_back(search);
             seek(search);
+        }
         // Searches that follow ones answered by earlier passes: the answers
         // decide at once whether the run comes to them.
         for (std::uint32_t search = 0; search < plan.searches().size(); ++search) {
@@ -287,7 +287,7 @@ struct Pass {
     void leaveIfDone(std::uint32_t index)
     {
         const Walk& walk = walks[index];
-        if (walk.goesOn())
+        if (!walk.identities.empty() || walk.toList > 0)
             return;
         Group& group = groups[walk.group];
         const auto at = group.walks.find(walk.firstLevel);
