@@ -1,5 +1,9 @@
 #include "image/ForeignFormat.hpp"
 
+#include <array>
+
+#include "image/D88Image.hpp"
+
 #include <algorithm>
 #include <array>
 
@@ -53,6 +57,13 @@ std::optional<std::string_view> archiveFormatOf(std::span<const std::uint8_t> he
         if (startsLike(head, magic))
             return magic.name;
     return std::nullopt;
+}
+
+std::optional<std::string_view> archiveFormatOf(D88Image& image)
+{
+    std::array<std::uint8_t, archiveHeadSize> head{};
+    const std::size_t got = image.readHead(head);
+    return archiveFormatOf(std::span(head).first(got));
 }
 
 } // namespace d88

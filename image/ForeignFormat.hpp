@@ -8,6 +8,8 @@
 
 namespace d88 {
 
+class D88Image;
+
 // Bytes enough to tell every format archiveFormatOf knows.
 inline constexpr std::size_t archiveHeadSize = 264;
 
@@ -15,5 +17,7 @@ inline constexpr std::size_t archiveHeadSize = 264;
 // a message ("a gzip", "a zip", "an xz", "a tar", ...), from its first bytes; nullopt where it starts like none of
 // them. A D88 image starts with a disk name, which none of these resembles.
 std::optional<std::string_view> archiveFormatOf(std::span<const std::uint8_t> head);
+// The same for the file an image has open.
+std::optional<std::string_view> archiveFormatOf(D88Image& image);
 
 } // namespace d88

@@ -98,11 +98,16 @@ std::string noFilesError(std::string_view folder)
     return "error: " + printableName(folder) + " holds none of the files of the disks found; nothing to put\n";
 }
 
+std::string folderMissing(std::string_view folder, std::string_view reason)
+{
+    return "error: cannot read folder " + printableName(folder) + ": " + std::string(reason) + "\n";
+}
+
 std::string noDiskError(std::string_view image, std::optional<std::string_view> archive, bool noDisk)
 {
     const std::string name = printableName(image);
     if (archive)
-        return "error: " + name + " is a " + std::string(*archive) + " archive, not a D88 image: unpack it first\n";
+        return "error: " + name + " is " + std::string(*archive) + " archive, not a D88 image: unpack it first\n";
     if (noDisk)
         return "error: " + name + " is shorter than one disk header (" + std::to_string(DiskHeader::size) +
             " bytes): it is not a D88 image\n";

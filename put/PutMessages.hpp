@@ -52,6 +52,8 @@ std::string nothingWritten(std::size_t refusals);
 
 // Why nothing could be put at all.
 std::string noFilesError(std::string_view folder);
+// "error: cannot read folder DIR: REASON\n": -d names no folder.
+std::string folderMissing(std::string_view folder, std::string_view reason);
 std::string noDiskError(std::string_view image, std::optional<std::string_view> archive, bool noDisk);
 std::string imageIsOutput(std::string_view output);
 std::string imageChangedError(std::string_view image);

@@ -1,11 +1,13 @@
 #include "put/PutRun.hpp"
 
 #include <array>
+#include <filesystem>
 
 #include "console/Console.hpp"
 #include "console/PrintableName.hpp"
 #include "console/Program.hpp"
 #include "image/D88Image.hpp"
+#include "image/DiskChain.hpp"
 #include "image/ForeignFormat.hpp"
 #include "output/OutputFolder.hpp"
 #include "platform/Error.hpp"
@@ -42,9 +44,7 @@ int failWith(PutContext& context, const std::string& text)
 
 std::string noDiskText(D88Image& image, const std::string& name)
 {
-    std::array<std::uint8_t, archiveHeadSize> head{};
-    const std::size_t got = image.readHead(head);
-    return noDiskError(name, archiveFormatOf(std::span(head).first(got)), image.diskCount() == 0);
+    return noDiskError(name, archiveFormatOf(image), image.diskCount() == 0);
 }
 
 // Says what stops the new image from going where the command line says;
@@ -97,14 +97,33 @@ int put(const PutCommand& command, PutContext& context)
     if (const std::error_code refused = target.refusal(entryIdOf(console::pathOf(newPath))))
         return failWith(context, target.text(refused));
 
-    const std::vector<DiskKind> kinds =
-        identifyDisks(image, context.buffer, command.diskNumber, command.diskNumber != 0 ? 1 : image.diskCount());
+    const int diskNumber = command.diskNumber;
+    // As d88cut says it: a file that looks like something else, where DiskNo
+    // takes its first disk all the same; zero padding after the disks, which
+    // is no more disks; a DiskNo the signature disagrees with.
+    if (diskNumber != 0)
+        if (const auto instead = notAnImage(command.image, archiveFormatOf(image), image.diskCount() == 0))
+            context.err << *instead;
+    const auto [signatures, kinds] = takeDisks(image, context.buffer, diskNumber);
     prepareCatalogues(image, kinds);
-    if (command.diskNumber == 0 && image.moreDisksFollow())
-        context.err << disksPassedOver(printableName(command.image), D88Image::maxDisks);
+    if (diskNumber == 0) {
+        if (const std::optional<ChainEnd> chain = chainEnd(image))
+            context.err << chainEnds(command.image, chain->offset, chain->size);
+        else if (image.moreDisksFollow())
+            context.err << disksPassedOver(command.image, D88Image::maxDisks);
+    } else if (!kinds.empty() && signatures.front() != kinds.front()) {
+        context.err << diskNumberContradicts(command.image, diskNumber, kinds.front(), signatures.front());
+    }
     if (std::all_of(kinds.begin(), kinds.end(), [](DiskKind kind) { return kind == DiskKind::neither; }))
         return failWith(context, noDiskText(image, command.image));
 
+    if (command.directory) {
+        // A folder that is not there is said to be missing, not empty.
+        std::error_code failed;
+        if (!std::filesystem::is_directory(console::pathOf(*command.directory), failed))
+            return failWith(
+                context, folderMissing(*command.directory, failed ? failed.message() : std::string("no such folder")));
+    }
     const FolderFiles files = loadFolderFiles(command.directory.value_or(""), kinds);
     if (files.empty())
         return failWith(context, noFilesError(command.directory.value_or(".")));

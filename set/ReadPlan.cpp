@@ -45,4 +45,14 @@ void prepareCatalogues(D88Image& image, std::span<const DiskKind> kinds, std::si
     image.prepare(plan);
 }
 
+TakenDisks takeDisks(D88Image& image, std::span<std::uint8_t> buffer, int diskNumber)
+{
+    TakenDisks taken;
+    taken.signatures = identifyDisks(image, buffer, 0, diskNumber != 0 ? 1 : image.diskCount());
+    taken.kinds = taken.signatures;
+    if (diskNumber != 0)
+        std::fill(taken.kinds.begin(), taken.kinds.end(), diskNumber == 1 ? DiskKind::diskA : DiskKind::diskB);
+    return taken;
+}
+
 } // namespace d88

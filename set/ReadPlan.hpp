@@ -22,6 +22,15 @@ class D88Image;
 std::vector<DiskKind> identifyDisks(D88Image& image, std::span<std::uint8_t> buffer, int diskNumber,
                                     std::int32_t disks);
 
+// The disks as a run takes them: without DiskNo each by its signature; with
+// it the first disk as DiskNo says. `signatures` is what each disk's own
+// signature says, so that a DiskNo that disagrees can be named.
+struct TakenDisks {
+    std::vector<DiskKind> signatures;
+    std::vector<DiskKind> kinds;
+};
+TakenDisks takeDisks(D88Image& image, std::span<std::uint8_t> buffer, int diskNumber);
+
 // Prepares every sector of every file of disk i's catalogue (kinds[i]) and,
 // with a `listingCapacity`, a listing of that many bytes of each present
 // track of every disk that can be selected, with its first record.

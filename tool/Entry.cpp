@@ -38,14 +38,6 @@ bool logWritten(std::ostream& out, std::ostream& err)
 
 namespace {
 
-// The archive format the file starts like, if any.
-std::optional<std::string_view> archiveOf(D88Image& image)
-{
-    std::array<std::uint8_t, archiveHeadSize> head{};
-    const std::size_t got = image.readHead(head);
-    return archiveFormatOf(std::span(head).first(got));
-}
-
 // A disk cut whose size reaches past the end of the file has lost its end,
 // and any disk after it: said once for the disk, before its files' warnings.
 void reportCutShort(ToolContext& context, const std::string& imageName, std::int32_t disk)
@@ -70,18 +62,14 @@ int cut(const Command& command, ToolContext& context)
     // DiskNo cuts the first disk whatever the file is; the magic bytes are a
     // guess, so a file that looks like something else is named, not refused.
     if (diskNumber != 0)
-        if (const auto instead = notAnImage(command.image, archiveOf(image), image.diskCount() == 0))
+        if (const auto instead = notAnImage(command.image, archiveFormatOf(image), image.diskCount() == 0))
             context.err << *instead;
     const std::optional<ChainEnd> chain = diskNumber == 0 ? chainEnd(image) : std::nullopt;
 
     // Every disk is identified first and then every set disk's catalogue
     // read is prepared, so that two passes over the image answer them all.
     // The signatures are read also where DiskNo decides, to say when they disagree.
-    const std::vector<DiskKind> signatures =
-        identifyDisks(image, context.buffer, 0, diskNumber != 0 ? 1 : image.diskCount());
-    std::vector<DiskKind> kinds = signatures;
-    if (diskNumber != 0)
-        std::fill(kinds.begin(), kinds.end(), diskNumber == 1 ? DiskKind::diskA : DiskKind::diskB);
+    const auto [signatures, kinds] = takeDisks(image, context.buffer, diskNumber);
     prepareCatalogues(image, kinds);
     WriteFailures failures(command.directory);
     bool allWritten = true;
@@ -127,7 +115,7 @@ int cut(const Command& command, ToolContext& context)
         else if (image.moreDisksFollow())
             context.err << disksPassedOver(command.image, D88Image::maxDisks);
         if (!recognised)
-            context.err << nothingFound(command.image, archiveOf(image), image.diskCount() == 0);
+            context.err << nothingFound(command.image, archiveFormatOf(image), image.diskCount() == 0);
     }
     const bool logged = logWritten(context.out, context.err);
     return allWritten && logged ? exitSuccess : exitFailure;

@@ -234,7 +234,11 @@ TEST_F(PutTest, DiskNumberSignatureAndNothingToPut)
     putInto(b, named("ADPCM1"), adpcm1);
     result = putNew({"2"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "") << "no signature to lose";
+    EXPECT_EQ(result.err,
+              "warning: " + imagePath().string() +
+                  ": disk 0 is taken as Disk B as DiskNo 2 asks, but its signature says neither Disk A "
+                  "nor Disk B\n")
+        << "no signature to lose, and the one it has is named";
     EXPECT_TRUE(sameBytes("forced", image({b}), readFile(newPath())));
 
     Disk a = setDisk('A', Signature::diskA);
