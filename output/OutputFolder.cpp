@@ -210,6 +210,15 @@ FileError OutputFolder::write(const std::string& name, const system::Target& tar
         return pending.fail(failed);
     if (later && creation == system::Creation::unnamed) {
         pending.done();
+        // A waiting file of the same name (an image holding a disk twice)
+        // would only be renamed over: it is dropped unsynced and unnamed, so
+        // a run over many such disks syncs and names each name once.
+        const auto earlier = std::find_if(waiting_.begin(), waiting_.end(),
+                                          [&name](const Waiting& waiting) { return waiting.name == name; });
+        if (earlier != waiting_.end()) {
+            system::discard(folder_, earlier->file);
+            waiting_.erase(earlier);
+        }
         waiting_.push_back({name, replacing, file});
         return {};
     }
