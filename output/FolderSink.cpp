@@ -4,18 +4,6 @@
 #include "platform/Error.hpp"
 
 namespace d88 {
-namespace {
-
-// The entry at a name is the open file `open`: the same file, or a regular
-// file that shows the same size and times to the nanosecond, as another view
-// of it does (bindfs, an overlay's merged folder seen from its upper one),
-// where device and inode differ.
-bool isOpenFile(const FileId& entry, const std::optional<FileId>& open)
-{
-    return open && (entry == *open || (entry.stamp.regular && entry.stamp == open->stamp));
-}
-
-} // namespace
 
 FolderSink::FolderSink(const std::filesystem::path& folder, Identity image, bool create)
     : folder_(folder, [this](const FileId& entry) { return refusal(entry); }), image_(std::move(image)), create_(create)
@@ -54,7 +42,7 @@ std::error_code FolderSink::refusal(const FileId& entry)
     // it was when the first file was written: the run only reads it.
     if (!imageId_)
         imageId_ = image_();
-    if (isOpenFile(entry, imageId_))
+    if (isViewOf(entry, imageId_))
         return Error::imageBeingRead;
     const auto handles = system::logHandles();
     const Error which[] = {Error::standardOutput, Error::standardError};
@@ -64,7 +52,7 @@ std::error_code FolderSink::refusal(const FileId& entry)
         if (!logs_[log])
             logs_[log] = openIdOf(handles[log]).value_or(FileId{});
         const bool file = logs_[log]->stamp.regular;
-        if (isOpenFile(entry, file ? openIdOf(handles[log]) : logs_[log]))
+        if (isViewOf(entry, file ? openIdOf(handles[log]) : logs_[log]))
             return which[log];
     }
     return {};
