@@ -223,13 +223,15 @@ void checkPlanned(D88Image& image, std::size_t memoBudget, ReferenceReader& refe
 // after the one before. The pass may read a header only where a read the
 // run makes walks, or where a read it never makes walks up to the record
 // that shows it never makes it (the earlier sector's, found short or
-// missing): the pass goes in file order, so it cannot know sooner.
+// missing): the pass goes in file order, so it cannot know sooner. In all it
+// reads at most four times the headers the run's reads would one by one.
 void checkExtentPlan(std::span<const std::uint8_t> bytes, const ReferenceReader& reference, std::int32_t disks)
 {
     D88Image image(WalkLimits{.logReads = true});
     image.open(bytes);
     WalkPlan plan;
     std::set<std::uint64_t> allowed;
+    std::uint64_t runHeaders = 0;
     std::vector<std::uint8_t> sector(4 * 1024);
     for (std::int32_t disk = 0; disk < disks; ++disk) {
         require(image.selectDisk(disk), "select");
@@ -251,6 +253,8 @@ void checkExtentPlan(std::span<const std::uint8_t> bytes, const ReferenceReader&
                     for (const std::uint64_t position : walker.lastWalk())
                         if (!decided || position <= *decided)
                             allowed.insert(position);
+                    if (!decided)
+                        runHeaders += walker.lastWalk().size();
                     if (placed < step && !decided)
                         decided = walker.lastWalk().back();
                     total += step;
@@ -260,6 +264,7 @@ void checkExtentPlan(std::span<const std::uint8_t> bytes, const ReferenceReader&
     image.prepare(plan);
     for (const std::uint64_t position : image.passReads())
         require(allowed.count(position) != 0, "a header read past where the run is known to stop");
+    require(image.passReads().size() <= 4 * runHeaders, "more than four times the run's headers read");
 }
 
 } // namespace

@@ -66,6 +66,33 @@ Disk interleavedChains()
     return disk;
 }
 
+// Tracks 2 to 12 start 11 chains braided record by record (a record's data
+// spans the next headers of the other 10), and only after them in the file
+// track 0 holds C 0 H 0 R 1 N 1 and a plain chain without R 2; track 1 is its
+// last record. An extent from track 0 learns that R 2 is missing only at the
+// chain's end, so walking the later tracks before then reads for nothing.
+Disk braidsBeforeAStop()
+{
+    constexpr std::uint16_t braids = 11;
+    constexpr std::uint32_t rows = 60;
+    constexpr std::uint32_t plain = 20;
+    const Record nothing{0xFF, 0xFF, 0xFF, 1, {}, 0xFFFF, {}};
+    Disk disk;
+    auto& track = disk.tracks[0];
+    track.assign(braids * rows, nothing);
+    for (Record& record : track)
+        record.dataLength = headerOnly * (braids - 1);
+    // Past the braids: R 1's data, all 0xFF, leaps out of the file.
+    track.push_back(Record{0, 0, 1, 1, std::vector<std::uint8_t>(256, 0xFF), 0xFFFF, {}});
+    track.resize(track.size() + plain, nothing);
+    const std::uint32_t first = firstRecord + headerOnly * braids * rows;
+    disk.trackEntryOverrides[0] = first;
+    disk.trackEntryOverrides[1] = first + headerOnly + 256 + headerOnly * (plain - 1);
+    for (std::uint32_t chain = 0; chain < braids; ++chain)
+        disk.trackEntryOverrides[static_cast<int>(2 + chain)] = firstRecord + headerOnly * chain;
+    return disk;
+}
+
 // Tracks 1 to 6 of five sectors counted 5, the fifth leading into one of
 // three interleaved tails at the disk's end, whose records count 0xFFFF.
 Disk shortTracksLongTails()
@@ -174,5 +201,6 @@ int main(int argc, char** argv)
     save(folder, "interleaved-chains.d88", interleavedChains().bytes());
     save(folder, "short-tracks-long-tails.d88", shortTracksLongTails().bytes());
     save(folder, "stubs-inside-records.d88", stubsInsideRecords());
+    save(folder, "braids-before-a-stop.d88", braidsBeforeAStop().bytes());
     return 0;
 }

@@ -17,6 +17,12 @@ using Level = std::int64_t;
 // The position in its walk of the last record a walk may read.
 constexpr Level lastPosition = Level{maxWalkRecords} - 1;
 
+// Headers that walks the run may never make (a file's later sectors while an
+// earlier one is undecided) may read for each header read for walks it is
+// known to make: a run reads at most 1 + 3 = 4 times what its own walks need.
+// A walk out of credit waits for the next pass, when more is known.
+constexpr std::uint64_t unsureShare = 3;
+
 // One walk: from one start, the identities it seeks and a listing.
 struct Walk {
     std::uint64_t start = 0;
@@ -36,6 +42,7 @@ struct Group {
     std::map<Level, std::vector<std::uint32_t>> walks;                     // those going on, by first level
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> seekers; // by identity; met ones skipped
     std::vector<std::uint32_t> listers;
+    std::uint32_t sure = 0; // identities sought and listings taken that the run is known to make
 
     // What a merge moves: the lighter group joins the heavier.
     std::size_t weight() const { return walks.size() + seekers.size(); }
@@ -48,14 +55,18 @@ struct Cursor {
     bool operator>(const Cursor& other) const { return position > other.position; }
 };
 
-// One pass: every search of the plan that no earlier pass answered, each
+// What the run is known to do with a planned search.
+enum class Fate : std::uint8_t { unsure, made, never };
+
+// The passes that answer a plan: every search no earlier call answered, each
 // identity sought once from a start, and every listing.
-struct Pass {
+struct Passes {
     using Key = std::pair<std::uint64_t, std::uint32_t>; // start, identity
     struct Seeking {
         std::uint32_t walk;
         std::vector<std::uint32_t> searches; // the planned ones
-        std::uint32_t made = 0;              // of those, the ones the run may still make
+        std::uint32_t open = 0;              // of those, the ones the run may still make
+        bool sure = false;                   // one of them it is known to make
     };
 
     const WalkPlan& plan;
@@ -64,22 +75,25 @@ struct Pass {
     std::uint64_t fileSize;
     const std::function<void(std::uint64_t, const SectorHeader&)>& found;
     std::vector<std::vector<std::uint32_t>> followers{plan.searches().size()}; // by search: those made after it
-    std::vector<bool> dropped = std::vector<bool>(plan.searches().size());     // by search: the run cannot come to it
-    std::vector<Walk> walks{};                                                 // walk i begins as group i
+    std::vector<Fate> fates = std::vector<Fate>(plan.searches().size());
+    std::vector<Walk> walks{}; // walk i begins as group i
     std::vector<Group> groups{};
-    std::unordered_map<std::uint64_t, std::uint32_t> walkFrom{};
+    std::unordered_map<std::uint64_t, std::uint32_t> walkStarts{};
     std::map<Key, Seeking> seeking{};
     std::priority_queue<Cursor, std::vector<Cursor>, std::greater<>> cursors{};
-    std::vector<std::pair<std::vector<std::uint32_t>, std::optional<FoundRecord>>> decided{};
+    std::vector<Cursor> parked{};         // out of credit: the next pass goes on from there
+    std::uint64_t credit = 0;                    // headers unsure groups may still read
+    std::vector<std::uint32_t> decided{}; // searches whose record the last step found or ruled out
 
-    void run()
+    void run(bool keep)
     {
         for (const auto& [start, limit] : plan.listings())
             if (answers.listing(start, limit) == nullptr) {
-                const std::uint32_t index = newWalk(start);
+                const std::uint32_t index = walkFrom(start);
                 walks[index].toList = limit;
                 walks[index].listing = &answers.newListing(start, limit);
                 groups[index].listers.push_back(index);
+                ++groups[index].sure;
             }
         // A search from a listing's start rides on the listing's walk.
         for (std::uint32_t search = 0; search < plan.searches().size(); ++search) {
@@ -87,64 +101,92 @@ struct Pass {
                 followers[after->search].push_back(search);
             seek(search);
         }
-        // Searches that follow ones answered by earlier passes: the answers
-        // decide at once whether the run comes to them.
-        for (std::uint32_t search = 0; search < plan.searches().size(); ++search) {
-            const WalkPlan::Search& planned = plan.searches()[search];
-            if (const auto* known = answers.search(planned.start, planned.identity);
-                known != nullptr && !dropped[search])
-                decide({search}, *known);
-        }
-
-        while (!cursors.empty()) {
-            Cursor at = cursors.top();
-            cursors.pop();
-            while (!cursors.empty() && cursors.top().position == at.position) {
-                std::uint32_t other = cursors.top().group;
-                cursors.pop();
-                if (groups[other].weight() > groups[at.group].weight())
-                    std::swap(other, at.group);
-                merge(at.group, other);
+        // What earlier calls found rules searches out; then the run's sure ones.
+        for (std::uint32_t search = 0; search < plan.searches().size(); ++search)
+            settle(search);
+        for (std::uint32_t search = 0; search < plan.searches().size(); ++search)
+            if (!plan.searches()[search].after) {
+                makeSure(search);
+                settle(search);
             }
-            if (!groups[at.group].walks.empty())
+
+        for (bool first = true; !cursors.empty(); first = false) {
+            reader.beginPass(keep && first);
+            while (!cursors.empty()) {
+                Cursor at = cursors.top();
+                cursors.pop();
+                while (!cursors.empty() && cursors.top().position == at.position) {
+                    std::uint32_t other = cursors.top().group;
+                    cursors.pop();
+                    if (groups[other].weight() > groups[at.group].weight())
+                        std::swap(other, at.group);
+                    merge(at.group, other);
+                }
                 walkOn(at);
+            }
+            reader.endPass();
+            for (const Cursor at : std::exchange(parked, {}))
+                cursors.push(at);
         }
-        reader.endPass();
+    }
+
+    const std::optional<FoundRecord>* known(std::uint32_t search) const
+    {
+        return answers.search(plan.searches()[search].start, plan.searches()[search].identity);
     }
 
     // Every planned search is sought, each identity once from a start.
     void seek(std::uint32_t search)
     {
         const WalkPlan::Search& planned = plan.searches()[search];
-        if (answers.search(planned.start, planned.identity) != nullptr)
+        if (known(search) != nullptr)
             return;
-        const Key key{planned.start, planned.identity};
-        auto made = seeking.find(key);
-        if (made == seeking.end()) {
-            const auto from = walkFrom.find(planned.start);
-            const std::uint32_t index = from != walkFrom.end() ? from->second : newWalk(planned.start);
-            walks[index].identities.push_back(planned.identity);
-            groups[index].seekers[planned.identity].push_back(index);
-            made = seeking.emplace(key, Seeking{index, {}, 0}).first;
+        auto [at, added] = seeking.try_emplace(Key{planned.start, planned.identity});
+        if (added) {
+            at->second.walk = walkFrom(planned.start);
+            walks[at->second.walk].identities.push_back(planned.identity);
+            groups[at->second.walk].seekers[planned.identity].push_back(at->second.walk);
         }
-        made->second.searches.push_back(search);
-        ++made->second.made;
+        at->second.searches.push_back(search);
+        ++at->second.open;
     }
 
-    // The record of these searches is known: the searches that follow them and
-    // ask for more bytes than it holds, or follow a search that found none, are
-    // never made by the run.
-    void decide(const std::vector<std::uint32_t>& searches, const std::optional<FoundRecord>& record)
+    // Once a search's record is known, the searches after it that ask for more
+    // bytes than it holds, or follow a search that found none, are never made;
+    // once the run is also known to make it, it makes the others, and so on
+    // along records earlier calls found.
+    void settle(std::uint32_t first)
     {
-        std::uint64_t held = 0;
-        if (record) {
-            const std::uint64_t inFile = fileSize - std::min(fileSize, record->dataPosition);
-            held = std::min<std::uint64_t>(record->dataLength, inFile);
-        }
-        for (const std::uint32_t search : searches)
+        std::vector<std::uint32_t> settling{first};
+        while (!settling.empty()) {
+            const std::uint32_t search = settling.back();
+            settling.pop_back();
+            const auto* record = known(search);
+            if (record == nullptr || fates[search] == Fate::never)
+                continue;
+            std::uint64_t held = 0;
+            if (*record) {
+                const std::uint64_t inFile = fileSize - std::min(fileSize, (*record)->dataPosition);
+                held = std::min<std::uint64_t>((*record)->dataLength, inFile);
+            }
             for (const std::uint32_t follower : followers[search])
-                if (!record || plan.searches()[follower].after->bytes > held)
+                if (!*record || plan.searches()[follower].after->bytes > held)
                     drop(follower);
+                else if (fates[search] == Fate::made && fates[follower] == Fate::unsure) {
+                    makeSure(follower);
+                    settling.push_back(follower);
+                }
+        }
+    }
+
+    // A search the run makes: the group seeking it reads on its own credit.
+    void makeSure(std::uint32_t search)
+    {
+        fates[search] = Fate::made;
+        const WalkPlan::Search& planned = plan.searches()[search];
+        if (const auto at = seeking.find(Key{planned.start, planned.identity});
+            at != seeking.end() && !std::exchange(at->second.sure, true))
+            ++groups[walks[at->second.walk].group].sure;
     }
 
     // A search the run never makes, and those after it: an identity no search
@@ -156,51 +198,56 @@ struct Pass {
         while (!dropping.empty()) {
             const std::uint32_t next = dropping.back();
             dropping.pop_back();
-            if (dropped[next])
+            if (fates[next] == Fate::never)
                 continue;
-            dropped[next] = true;
+            fates[next] = Fate::never;
             dropping.insert(dropping.end(), followers[next].begin(), followers[next].end());
             const WalkPlan::Search& planned = plan.searches()[next];
-            const auto made = seeking.find(Key{planned.start, planned.identity});
-            if (made == seeking.end() || --made->second.made > 0)
+            const auto at = seeking.find(Key{planned.start, planned.identity});
+            if (at == seeking.end() || --at->second.open > 0)
                 continue;
-            const std::uint32_t index = made->second.walk;
+            const std::uint32_t index = at->second.walk;
             std::erase(walks[index].identities, planned.identity);
-            seeking.erase(made);
+            seeking.erase(at);
             leaveIfDone(index);
         }
     }
 
-    std::uint32_t newWalk(std::uint64_t start)
+    // The walk from `start`, begun as a group of its own where none is yet.
+    std::uint32_t walkFrom(std::uint64_t start)
     {
-        const auto index = static_cast<std::uint32_t>(walks.size());
-        walks.push_back(Walk{start, index, 0, {}, 0, nullptr});
-        groups.emplace_back().walks[0].push_back(index);
-        walkFrom[start] = index;
-        cursors.push(Cursor{start, index});
-        return index;
+        const auto [at, added] = walkStarts.try_emplace(start, static_cast<std::uint32_t>(walks.size()));
+        if (added) {
+            walks.push_back(Walk{start, at->second, 0, {}, 0, nullptr});
+            groups.emplace_back().walks[0].push_back(at->second);
+            cursors.push(Cursor{start, at->second});
+        }
+        return at->second;
     }
 
-    // Steps the group on from its cursor while no other cursor comes first.
+    // Steps the group on from its cursor while no other cursor comes first. A
+    // group that carries no walk the run is known to make reads on credit, and
+    // where that runs out waits for the next pass.
     void walkOn(Cursor at)
     {
-        for (;;) {
+        for (Group& group = groups[at.group]; !group.walks.empty();) {
+            if (group.sure > 0)
+                credit += unsureShare;
+            else if (credit == 0)
+                return parked.push_back(at);
+            else
+                --credit;
             SectorHeader header;
             const bool readable = reader.readInPass(at.position, header);
-            if (step(groups[at.group], at.position, readable ? &header : nullptr))
+            if (step(group, at.position, readable ? &header : nullptr))
                 found(at.position, header);
-            for (const auto& [searches, record] : std::exchange(decided, {}))
-                decide(searches, record);
-            if (groups[at.group].walks.empty()) {
-                groups[at.group] = Group{};
-                return;
-            }
+            for (const std::uint32_t search : std::exchange(decided, {}))
+                settle(search);
             at.position += SectorHeader::size + header.dataLength;
-            if (!cursors.empty() && cursors.top().position <= at.position) {
-                cursors.push(at);
-                return;
-            }
+            if (!group.walks.empty() && !cursors.empty() && cursors.top().position <= at.position)
+                return cursors.push(at);
         }
+        groups[at.group] = Group{};
     }
 
     // Applies the record at `position` (nullptr: no header can be read there) to
@@ -232,9 +279,9 @@ struct Pass {
                 if (sought == walk.identities.end())
                     continue; // the walk ended, or no longer seeks it
                 walk.identities.erase(sought);
-                const FoundRecord record{position + SectorHeader::size, header->dataLength};
-                answers.answer(walk.start, header->identity(), record);
-                decided.emplace_back(seeking.extract(Key{walk.start, header->identity()}).mapped().searches, record);
+                answers.answer(walk.start, header->identity(),
+                               FoundRecord{position + SectorHeader::size, header->dataLength});
+                close(group, Key{walk.start, header->identity()});
                 met = true;
                 leaveIfDone(index);
             }
@@ -244,8 +291,10 @@ struct Pass {
             if (walk.listing->identities.empty())
                 walk.listing->firstCount = header->sectorCount;
             walk.listing->identities.push_back(header->identity());
-            if (--walk.toList == 0)
+            if (--walk.toList == 0) {
+                --group.sure;
                 leaveIfDone(index);
+            }
         }
         if (header->sectorCount > 0)
             end(group, group.level - (Level{header->sectorCount} - 1));
@@ -260,11 +309,19 @@ struct Pass {
     {
         for (const std::uint32_t identity : walk.identities) {
             answers.answer(walk.start, identity, std::nullopt);
-            auto made = seeking.extract(Key{walk.start, identity});
-            if (!made.empty())
-                decided.emplace_back(std::move(made.mapped().searches), std::nullopt);
+            close(groups[walk.group], Key{walk.start, identity});
         }
         walk.identities.clear();
+    }
+
+    // A search answered: what follows it is settled once the step is done.
+    void close(Group& group, const Key& key)
+    {
+        auto closed = seeking.extract(key);
+        if (closed.empty())
+            return;
+        group.sure -= closed.mapped().sure ? 1 : 0;
+        decided.insert(decided.end(), closed.mapped().searches.begin(), closed.mapped().searches.end());
     }
 
     // Ends the group's walks that started at `firstLevel`.
@@ -278,6 +335,7 @@ struct Pass {
             return;
         for (const std::uint32_t index : ended->second) {
             endSearches(walks[index]);
+            group.sure -= walks[index].toList > 0 ? 1 : 0;
             walks[index].toList = 0;
         }
         group.walks.erase(ended);
@@ -313,6 +371,7 @@ struct Pass {
             all.insert(all.end(), seekers.begin(), seekers.end());
         }
         joined.listers.insert(joined.listers.end(), left.listers.begin(), left.listers.end());
+        joined.sure += left.sure;
         left = Group{};
     }
 };
@@ -322,8 +381,7 @@ struct Pass {
 void answerPlan(const WalkPlan& plan, bool keep, HeaderReader& reader, WalkAnswers& answers, std::uint64_t fileSize,
                 const std::function<void(std::uint64_t, const SectorHeader&)>& found)
 {
-    reader.beginPass(keep);
-    Pass{plan, reader, answers, fileSize, found}.run();
+    Passes{plan, reader, answers, fileSize, found}.run(keep);
 }
 
 } // namespace d88

@@ -251,6 +251,22 @@ Record onTrack1(std::uint8_t r, std::size_t length, std::uint16_t count)
     return Record{0, 1, r, 0, std::vector<std::uint8_t>(length, r), count, {}};
 }
 
+// Track 1 holds R 1 and then goes on as one of 8 chains braided record by
+// record (a record's data spans the next headers of the other 7), which tracks
+// 2 to 8 start. R 2 is known missing only at the end of track 1's chain, and
+// the walks of tracks 2 to 8, which the run never makes, lie beside it.
+std::vector<std::uint8_t> braidsBehindALongFirstTrack()
+{
+    constexpr std::uint16_t chains = 8;
+    Disk disk;
+    auto& track = disk.tracks[1];
+    track.push_back(onTrack1(1, 128, 0xFFFF));
+    track.resize(1 + chains * 200, Record{0xFF, 0xFF, 0xFF, 0, {}, 0xFFFF, 16 * (chains - 1)});
+    for (int later = 2; later <= chains; ++later)
+        disk.trackEntryOverrides[later] = firstRecord + 16 + 128 + 16 * static_cast<std::uint32_t>(later - 1);
+    return disk.bytes();
+}
+
 // The run reads an extent sector by sector and stops at the first missing or
 // short one; the pass that prepares it reads at most four times the headers
 // those reads would, whatever the plan's later sectors would have walked.
@@ -265,8 +281,9 @@ TEST(WalkPassTest, AnExtentIsWalkedOnlyAsFarAsTheRunReadsIt)
         {"R 1 is short", extentStoppingAt({onTrack1(1, 100, 0xFFFF), nothing, nothing, nothing}, false)},
         {"R 3 is missing", extentStoppingAt({onTrack1(1, 128, 3), onTrack1(2, 128, 3), nothing}, false)},
         {"every sector is there", extentStoppingAt(whole, true)},
+        {"braids behind a long first track", braidsBehindALongFirstTrack()},
     };
-    constexpr std::int32_t length = 3 * 5 * 128;
+    constexpr std::int32_t length = 8 * 5 * 128;
     for (const auto& [shape, bytes] : shapes) {
         fuzz::ReferenceReader reference(bytes);
         reference.select(0);
