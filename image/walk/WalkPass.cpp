@@ -23,14 +23,24 @@ constexpr Level lastPosition = Level{maxWalkRecords} - 1;
 // A walk out of credit waits for the next pass, when more is known.
 constexpr std::uint64_t unsureShare = 3;
 
+// An identity a walk seeks, for the planned searches that ask for it there.
+struct Sought {
+    std::uint32_t identity;
+    std::vector<std::uint32_t> searches;
+    std::uint32_t open = 0; // of those, the ones the run may still make
+    bool sure = false;      // one of them the run is known to make
+};
+
 // One walk: from one start, the identities it seeks and a listing.
 struct Walk {
     std::uint64_t start = 0;
     std::uint32_t group = 0; // the group carrying it
     Level firstLevel = 0;    // that group's level on its first record
-    std::vector<std::uint32_t> identities;
+    std::vector<Sought> sought;
     std::uint32_t toList = 0; // records its listing still takes
     WalkAnswers::Listing* listing = nullptr;
+
+    auto find(std::uint32_t identity) { return std::ranges::find(sought, identity, &Sought::identity); }
 };
 
 // Walks that stand on the same record. A record's successor is fixed by its
@@ -61,14 +71,6 @@ enum class Fate : std::uint8_t { unsure, made, never };
 // The passes that answer a plan: every search no earlier call answered, each
 // identity sought once from a start, and every listing.
 struct Passes {
-    using Key = std::pair<std::uint64_t, std::uint32_t>; // start, identity
-    struct Seeking {
-        std::uint32_t walk;
-        std::vector<std::uint32_t> searches; // the planned ones
-        std::uint32_t open = 0;              // of those, the ones the run may still make
-        bool sure = false;                   // one of them it is known to make
-    };
-
     const WalkPlan& plan;
     HeaderReader& reader;
     WalkAnswers& answers;
@@ -79,21 +81,20 @@ struct Passes {
     std::vector<Walk> walks{}; // walk i begins as group i
     std::vector<Group> groups{};
     std::unordered_map<std::uint64_t, std::uint32_t> walkStarts{};
-    std::map<Key, Seeking> seeking{};
     std::priority_queue<Cursor, std::vector<Cursor>, std::greater<>> cursors{};
     std::vector<Cursor> parked{};         // out of credit: the next pass goes on from there
-    std::uint64_t credit = 0;                    // headers unsure groups may still read
+    std::uint64_t credit = 0;             // headers groups with no sure walk may still read
     std::vector<std::uint32_t> decided{}; // searches whose record the last step found or ruled out
 
     void run(bool keep)
     {
         for (const auto& [start, limit] : plan.listings())
             if (answers.listing(start, limit) == nullptr) {
-                const std::uint32_t index = walkFrom(start);
-                walks[index].toList = limit;
-                walks[index].listing = &answers.newListing(start, limit);
-                groups[index].listers.push_back(index);
-                ++groups[index].sure;
+                Walk& walk = walks[walkFrom(start)];
+                walk.toList = limit;
+                walk.listing = &answers.newListing(start, limit);
+                groups[walk.group].listers.push_back(walk.group);
+                ++groups[walk.group].sure;
             }
         // A search from a listing's start rides on the listing's walk.
         for (std::uint32_t search = 0; search < plan.searches().size(); ++search) {
@@ -130,6 +131,29 @@ struct Passes {
         }
     }
 
+    // The walk from `start`, begun as a group of its own where none is yet.
+    std::uint32_t walkFrom(std::uint64_t start)
+    {
+        const auto [at, added] = walkStarts.try_emplace(start, static_cast<std::uint32_t>(walks.size()));
+        if (added) {
+            walks.push_back(Walk{start, at->second, 0, {}, 0, nullptr});
+            groups.emplace_back().walks[0].push_back(at->second);
+            cursors.push(Cursor{start, at->second});
+        }
+        return at->second;
+    }
+
+    // Where the search's identity is still sought; nullptr once it is answered.
+    Sought* sought(std::uint32_t search)
+    {
+        const WalkPlan::Search& planned = plan.searches()[search];
+        const auto from = walkStarts.find(planned.start);
+        if (from == walkStarts.end())
+            return nullptr;
+        const auto at = walks[from->second].find(planned.identity);
+        return at != walks[from->second].sought.end() ? &*at : nullptr;
+    }
+
     const std::optional<FoundRecord>* known(std::uint32_t search) const
     {
         return answers.search(plan.searches()[search].start, plan.searches()[search].identity);
@@ -138,17 +162,16 @@ struct Passes {
     // Every planned search is sought, each identity once from a start.
     void seek(std::uint32_t search)
     {
-        const WalkPlan::Search& planned = plan.searches()[search];
         if (known(search) != nullptr)
             return;
-        auto [at, added] = seeking.try_emplace(Key{planned.start, planned.identity});
-        if (added) {
-            at->second.walk = walkFrom(planned.start);
-            walks[at->second.walk].identities.push_back(planned.identity);
-            groups[at->second.walk].seekers[planned.identity].push_back(at->second.walk);
+        const std::uint32_t identity = plan.searches()[search].identity;
+        const std::uint32_t index = walkFrom(plan.searches()[search].start);
+        if (sought(search) == nullptr) {
+            walks[index].sought.push_back(Sought{identity, {}});
+            groups[index].seekers[identity].push_back(index);
         }
-        at->second.searches.push_back(search);
-        ++at->second.open;
+        sought(search)->searches.push_back(search);
+        ++sought(search)->open;
     }
 
     // Once a search's record is known, the searches after it that ask for more
@@ -183,10 +206,8 @@ struct Passes {
     void makeSure(std::uint32_t search)
     {
         fates[search] = Fate::made;
-        const WalkPlan::Search& planned = plan.searches()[search];
-        if (const auto at = seeking.find(Key{planned.start, planned.identity});
-            at != seeking.end() && !std::exchange(at->second.sure, true))
-            ++groups[walks[at->second.walk].group].sure;
+        if (Sought* at = sought(search); at != nullptr && !std::exchange(at->sure, true))
+            ++groups[walks[walkStarts.at(plan.searches()[search].start)].group].sure;
     }
 
     // A search the run never makes, and those after it: an identity no search
@@ -202,27 +223,12 @@ struct Passes {
                 continue;
             fates[next] = Fate::never;
             dropping.insert(dropping.end(), followers[next].begin(), followers[next].end());
-            const WalkPlan::Search& planned = plan.searches()[next];
-            const auto at = seeking.find(Key{planned.start, planned.identity});
-            if (at == seeking.end() || --at->second.open > 0)
-                continue;
-            const std::uint32_t index = at->second.walk;
-            std::erase(walks[index].identities, planned.identity);
-            seeking.erase(at);
-            leaveIfDone(index);
+            if (Sought* at = sought(next); at != nullptr && --at->open == 0) {
+                const std::uint32_t index = walkStarts.at(plan.searches()[next].start);
+                walks[index].sought.erase(walks[index].find(at->identity));
+                leaveIfDone(index);
+            }
         }
-    }
-
-    // The walk from `start`, begun as a group of its own where none is yet.
-    std::uint32_t walkFrom(std::uint64_t start)
-    {
-        const auto [at, added] = walkStarts.try_emplace(start, static_cast<std::uint32_t>(walks.size()));
-        if (added) {
-            walks.push_back(Walk{start, at->second, 0, {}, 0, nullptr});
-            groups.emplace_back().walks[0].push_back(at->second);
-            cursors.push(Cursor{start, at->second});
-        }
-        return at->second;
     }
 
     // Steps the group on from its cursor while no other cursor comes first. A
@@ -254,37 +260,26 @@ struct Passes {
     // the group's walks, as a plain walk takes it: a count of 0 ends every
     // search before the record's identity counts, listings go on past it, and
     // the record at position count - 1 in a walk, or at the cap, ends it.
-    // True where the record answers a search.
+    // Returns whether the record answers a search.
     bool step(Group& group, std::uint64_t position, const SectorHeader* header)
     {
-        bool met = false;
         if (header == nullptr) {
             while (!group.walks.empty())
                 end(group, group.walks.begin()->first);
             return false;
         }
+        bool met = false;
         if (header->sectorCount == 0) {
             std::vector<std::uint32_t> all;
             for (const auto& [firstLevel, started] : group.walks)
                 all.insert(all.end(), started.begin(), started.end());
-            for (const std::uint32_t index : all) {
-                endSearches(walks[index]);
-                leaveIfDone(index);
-            }
+            for (const std::uint32_t index : all)
+                endSearches(index, std::nullopt);
             group.seekers.clear();
         } else if (auto seekers = group.seekers.extract(header->identity()); !seekers.empty()) {
-            for (const std::uint32_t index : seekers.mapped()) {
-                Walk& walk = walks[index];
-                const auto sought = std::ranges::find(walk.identities, header->identity());
-                if (sought == walk.identities.end())
-                    continue; // the walk ended, or no longer seeks it
-                walk.identities.erase(sought);
-                answers.answer(walk.start, header->identity(),
-                               FoundRecord{position + SectorHeader::size, header->dataLength});
-                close(group, Key{walk.start, header->identity()});
-                met = true;
-                leaveIfDone(index);
-            }
+            const FoundRecord record{position + SectorHeader::size, header->dataLength};
+            for (const std::uint32_t index : seekers.mapped())
+                met = endSearches(index, record, header->identity()) || met;
         }
         for (const std::uint32_t index : group.listers) {
             Walk& walk = walks[index];
@@ -304,24 +299,24 @@ struct Passes {
         return met;
     }
 
-    // What the walk still seeks it does not find.
-    void endSearches(Walk& walk)
+    // Answers the walk's searches for `identity`, or for every identity it
+    // still seeks; their followers are settled once the step is done. Returns
+    // whether it sought any, and lets the walk leave its group once done.
+    bool endSearches(std::uint32_t index, std::optional<FoundRecord> record, std::optional<std::uint32_t> identity = {})
     {
-        for (const std::uint32_t identity : walk.identities) {
-            answers.answer(walk.start, identity, std::nullopt);
-            close(groups[walk.group], Key{walk.start, identity});
+        Walk& walk = walks[index];
+        const auto ended = std::ranges::partition(walk.sought, [&](const Sought& sought) {
+            return identity && sought.identity != *identity;
+        });
+        for (const Sought& sought : ended) {
+            answers.answer(walk.start, sought.identity, record);
+            groups[walk.group].sure -= sought.sure ? 1 : 0;
+            decided.insert(decided.end(), sought.searches.begin(), sought.searches.end());
         }
-        walk.identities.clear();
-    }
-
-    // A search answered: what follows it is settled once the step is done.
-    void close(Group& group, const Key& key)
-    {
-        auto closed = seeking.extract(key);
-        if (closed.empty())
-            return;
-        group.sure -= closed.mapped().sure ? 1 : 0;
-        decided.insert(decided.end(), closed.mapped().searches.begin(), closed.mapped().searches.end());
+        const bool any = !ended.empty();
+        walk.sought.erase(ended.begin(), ended.end());
+        leaveIfDone(index);
+        return any;
     }
 
     // Ends the group's walks that started at `firstLevel`.
@@ -333,23 +328,23 @@ struct Passes {
         const auto ended = group.walks.find(firstLevel);
         if (ended == group.walks.end())
             return;
-        for (const std::uint32_t index : ended->second) {
-            endSearches(walks[index]);
+        for (const std::uint32_t index : std::vector(ended->second)) {
             group.sure -= walks[index].toList > 0 ? 1 : 0;
             walks[index].toList = 0;
+            endSearches(index, std::nullopt);
         }
-        group.walks.erase(ended);
     }
 
     // A walk that seeks and lists nothing more leaves its group.
     void leaveIfDone(std::uint32_t index)
     {
         const Walk& walk = walks[index];
-        if (!walk.identities.empty() || walk.toList > 0)
+        if (!walk.sought.empty() || walk.toList > 0)
             return;
         Group& group = groups[walk.group];
         const auto at = group.walks.find(walk.firstLevel);
-        std::erase(at->second, index);
+        if (at == group.walks.end() || std::erase(at->second, index) == 0)
+            return;
         if (at->second.empty())
             group.walks.erase(at);
     }
