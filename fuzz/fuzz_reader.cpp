@@ -275,7 +275,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     D88Image plain;
     constexpr std::size_t tightBudget = 2;
     D88Image image(WalkLimits{.logReads = true});
-    D88Image tight(WalkLimits{.memoBudget = tightBudget, .sectorBudget = 1500, .logReads = true});
+    D88Image tight(WalkLimits{.memoBudget = tightBudget, .logReads = true});
     plain.open(bytes);
     image.open(bytes);
     tight.open(bytes);

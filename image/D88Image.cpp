@@ -15,7 +15,6 @@ void D88Image::close()
     stream_.close();
     headers_.clear();
     answers_ = {};
-    sectors_ = SectorStore(limits_.sectorBudget);
     diskCount_ = 0;
     moreDisks_ = false;
     diskOffsets_.fill(0);
@@ -143,8 +142,7 @@ std::int32_t D88Image::readSector(const SectorAddress& at, std::span<std::uint8_
     if (!record)
         return 0;
     const auto wanted = static_cast<std::size_t>(std::min<std::int32_t>(record->dataLength, clampedSize(buffer)));
-    const auto held = sectors_.copy(record->dataPosition, wanted, buffer.data());
-    return static_cast<std::int32_t>(held ? *held : stream_.readAt(record->dataPosition, buffer.data(), wanted));
+    return static_cast<std::int32_t>(stream_.readAt(record->dataPosition, buffer.data(), wanted));
 }
 
 std::optional<std::uint16_t> D88Image::firstRecordCount(std::int32_t track)
@@ -259,26 +257,9 @@ void D88Image::planExtent(WalkPlan& plan, const SectorAddress& start, std::size_
     });
 }
 
-namespace {
-
-// Size codes above 9 name more than the 65,535 bytes a record's length can
-// hold (and above 23 no 32-bit size): such a record's data is kept whole.
-constexpr std::uint8_t largestHeldCode = 9;
-
-} // namespace
-
 void D88Image::prepare(const WalkPlan& plan, LaterPasses later)
 {
-    // A found sector's data is read while the pass stands on its record, in
-    // file order, where the stream holds it already. What a read asks of it
-    // is its nominal size at most.
-    answerPlan(plan, later == LaterPasses::follow, headers_, answers_, stream_.fileSize(),
-               [this](std::uint64_t position, const SectorHeader& header) {
-                   const std::size_t nominal =
-                       header.n <= largestHeldCode ? static_cast<std::size_t>(sectorSize(header.n)) : header.dataLength;
-                   sectors_.keep(stream_, position + SectorHeader::size,
-                                 std::min<std::size_t>(header.dataLength, nominal));
-               });
+    answerPlan(plan, later == LaterPasses::follow, headers_, answers_, stream_.fileSize());
 }
 
 } // namespace d88

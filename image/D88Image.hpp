@@ -11,7 +11,6 @@
 #include "image/SectorAddress.hpp"
 #include "image/SectorHeader.hpp"
 #include "image/walk/HeaderReader.hpp"
-#include "image/walk/SectorStore.hpp"
 #include "image/walk/WalkAnswers.hpp"
 #include "image/walk/WalkLimits.hpp"
 #include "image/walk/WalkPlan.hpp"
@@ -36,7 +35,7 @@ public:
     D88Image() : D88Image(WalkLimits{}) { }
     // Smaller limits make the passes' edges reachable in tests.
     explicit D88Image(const WalkLimits& limits)
-        : limits_(limits), headers_(stream_, limits), sectors_(limits.sectorBudget)
+        : headers_(stream_, limits)
     {
     }
 
@@ -119,11 +118,9 @@ private:
     template <class Visit>
     std::int32_t stepExtent(const SectorAddress& start, std::int32_t length, Visit&& visit) const;
 
-    WalkLimits limits_;
     ImageStream stream_;
     HeaderReader headers_;
     WalkAnswers answers_;
-    SectorStore sectors_;
     std::int32_t diskCount_ = 0;
     bool moreDisks_ = false;
     std::int32_t firstSector_ = 1;

@@ -10,6 +10,7 @@ std::error_code ImageStream::open(const char* path)
     const std::error_code failed = file_.open(path);
     if (!failed)
         source_ = &file_;
+    sizeWindow();
     return failed;
 }
 
@@ -18,6 +19,13 @@ void ImageStream::open(std::span<const std::uint8_t> bytes)
     close();
     memory_ = MemoryBytes(bytes);
     source_ = &memory_;
+    sizeWindow();
+}
+
+void ImageStream::sizeWindow()
+{
+    const std::uint64_t size = fileSize();
+    window_.resize(size > windowSize && size <= wholeFile ? static_cast<std::size_t>(size) : windowSize);
 }
 
 void ImageStream::close()
@@ -27,10 +35,16 @@ void ImageStream::close()
     source_ = nullptr;
     windowStart_ = 0;
     windowLength_ = 0;
+    sizeWindow();
 }
 
 void ImageStream::fill(std::uint64_t position)
 {
+    if (window_.size() > windowSize) { // the whole file, read once
+        if (windowLength_ == 0)
+            windowLength_ = source_->readAt(0, window_.data(), window_.size());
+        return;
+    }
     const std::uint64_t end = windowStart_ + windowLength_;
     // A miss within smallFill either side of the last fill's end runs on from it.
     const bool runsOn = windowLength_ > 0 && position + smallFill >= end && position < end + smallFill;
@@ -48,8 +62,12 @@ std::size_t ImageStream::readMissed(std::uint64_t position, std::uint8_t* destin
     if (count > smallFill / 2)
         return source_ != nullptr ? source_->readAt(position, destination, count) : 0;
     fill(position);
-    const std::size_t got = std::min(count, windowLength_);
-    std::memcpy(destination, window_.data(), got);
+    // A whole file's window starts at 0 and may end before `position`.
+    if (position < windowStart_ || position - windowStart_ >= windowLength_)
+        return 0;
+    const auto offset = static_cast<std::size_t>(position - windowStart_);
+    const std::size_t got = std::min(count, windowLength_ - offset);
+    std::memcpy(destination, window_.data() + offset, got);
     return got;
 }
 

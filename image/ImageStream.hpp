@@ -1,11 +1,11 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "platform/NativeFile.hpp"
 
@@ -22,12 +22,15 @@ namespace d88 {
 // when each fill reads twice as much up to the whole window, or go back a
 // little before it, when it reads the whole window: a dense chain of records
 // costs few system calls, a track walked again costs none, and a header far
-// from the last costs one small read. Memory stays the size of the window
-// whatever the image holds.
+// from the last costs one small read. A file of at most wholeFile bytes, as
+// every real image is, is read whole at the first miss instead, since the
+// programs read sectors in catalogue order, not file order. Memory stays the
+// size of the window whatever the image holds.
 class ImageStream {
 public:
     static constexpr std::size_t windowSize = std::size_t{64} * 1024;
     static constexpr std::size_t smallFill = 4096;
+    static constexpr std::size_t wholeFile = std::size_t{2} << 20;
 
     [[nodiscard]] std::error_code open(const char* path);
     // Bytes in memory, which the caller keeps alive while they are read.
@@ -57,6 +60,7 @@ public:
     }
 
 private:
+    void sizeWindow();
     bool inWindow(std::uint64_t position, std::size_t count) const
     {
         return position >= windowStart_ && position - windowStart_ <= windowLength_ &&
@@ -68,7 +72,7 @@ private:
     NativeFile file_;
     MemoryBytes memory_;
     const ByteSource* source_ = nullptr; // the one of the two that is open
-    std::array<std::uint8_t, windowSize> window_{};
+    std::vector<std::uint8_t> window_;
     std::uint64_t windowStart_ = 0;
     std::size_t windowLength_ = 0;
     std::size_t fillSize_ = smallFill;

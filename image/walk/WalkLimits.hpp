@@ -15,8 +15,6 @@ struct WalkLimits {
     // Record headers kept for the later passes over the same image (16 bytes
     // each, 8 MiB): a header they hold is never read from the file again.
     std::size_t memoBudget = std::size_t{1} << 19;
-    // Bytes of the data of found sectors kept in memory after a pass (SectorStore).
-    std::size_t sectorBudget = std::size_t{2} << 20;
     // Log the position of every header a pass reads from the file.
     bool logReads = false;
 };

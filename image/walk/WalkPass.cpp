@@ -75,7 +75,6 @@ struct Passes {
     HeaderReader& reader;
     WalkAnswers& answers;
     std::uint64_t fileSize;
-    const std::function<void(std::uint64_t, const SectorHeader&)>& found;
     std::vector<std::vector<std::uint32_t>> followers{plan.searches().size()}; // by search: those made after it
     std::vector<Fate> fates = std::vector<Fate>(plan.searches().size());
     std::vector<Walk> walks{}; // walk i begins as group i
@@ -245,8 +244,7 @@ struct Passes {
                 --credit;
             SectorHeader header;
             const bool readable = reader.readInPass(at.position, header);
-            if (step(group, at.position, readable ? &header : nullptr))
-                found(at.position, header);
+            step(group, at.position, readable ? &header : nullptr);
             for (const std::uint32_t search : std::exchange(decided, {}))
                 settle(search);
             at.position += SectorHeader::size + header.dataLength;
@@ -260,15 +258,13 @@ struct Passes {
     // the group's walks, as a plain walk takes it: a count of 0 ends every
     // search before the record's identity counts, listings go on past it, and
     // the record at position count - 1 in a walk, or at the cap, ends it.
-    // Returns whether the record answers a search.
-    bool step(Group& group, std::uint64_t position, const SectorHeader* header)
+    void step(Group& group, std::uint64_t position, const SectorHeader* header)
     {
         if (header == nullptr) {
             while (!group.walks.empty())
                 end(group, group.walks.begin()->first);
-            return false;
+            return;
         }
-        bool met = false;
         if (header->sectorCount == 0) {
             std::vector<std::uint32_t> all;
             for (const auto& [firstLevel, started] : group.walks)
@@ -279,7 +275,7 @@ struct Passes {
         } else if (auto seekers = group.seekers.extract(header->identity()); !seekers.empty()) {
             const FoundRecord record{position + SectorHeader::size, header->dataLength};
             for (const std::uint32_t index : seekers.mapped())
-                met = endSearches(index, record, header->identity()) || met;
+                endSearches(index, record, header->identity());
         }
         for (const std::uint32_t index : group.listers) {
             Walk& walk = walks[index];
@@ -296,13 +292,12 @@ struct Passes {
         end(group, group.level - lastPosition);
         std::erase_if(group.listers, [&](std::uint32_t index) { return walks[index].toList == 0; });
         ++group.level;
-        return met;
     }
 
     // Answers the walk's searches for `identity`, or for every identity it
-    // still seeks; their followers are settled once the step is done. Returns
-    // whether it sought any, and lets the walk leave its group once done.
-    bool endSearches(std::uint32_t index, std::optional<FoundRecord> record, std::optional<std::uint32_t> identity = {})
+    // still seeks; their followers are settled once the step is done. A walk
+    // left with nothing to do leaves its group.
+    void endSearches(std::uint32_t index, std::optional<FoundRecord> record, std::optional<std::uint32_t> identity = {})
     {
         Walk& walk = walks[index];
         const auto ended = std::ranges::partition(walk.sought, [&](const Sought& sought) {
@@ -313,10 +308,8 @@ struct Passes {
             groups[walk.group].sure -= sought.sure ? 1 : 0;
             decided.insert(decided.end(), sought.searches.begin(), sought.searches.end());
         }
-        const bool any = !ended.empty();
         walk.sought.erase(ended.begin(), ended.end());
         leaveIfDone(index);
-        return any;
     }
 
     // Ends the group's walks that started at `firstLevel`.
@@ -373,10 +366,9 @@ struct Passes {
 
 } // namespace
 
-void answerPlan(const WalkPlan& plan, bool keep, HeaderReader& reader, WalkAnswers& answers, std::uint64_t fileSize,
-                const std::function<void(std::uint64_t, const SectorHeader&)>& found)
+void answerPlan(const WalkPlan& plan, bool keep, HeaderReader& reader, WalkAnswers& answers, std::uint64_t fileSize)
 {
-    Passes{plan, reader, answers, fileSize, found}.run(keep);
+    Passes{plan, reader, answers, fileSize}.run(keep);
 }
 
 } // namespace d88

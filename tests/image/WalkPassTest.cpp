@@ -21,12 +21,12 @@ constexpr std::uint32_t firstRecord = 0x2B0;
 constexpr int chainTracks = 40;
 constexpr std::array<std::uint32_t, 3> branchesAt{5, 20, 33};
 
-// Memo and sector budgets that the walks here fill at once, besides the real ones.
+// Memo budgets that the walks here fill at once, besides the real one.
 const std::vector<WalkLimits> limitsTried{
     {.logReads = true},
-    {.memoBudget = 1, .sectorBudget = 50, .logReads = true},
-    {.memoBudget = 2, .sectorBudget = 0, .logReads = true},
-    {.memoBudget = 30, .sectorBudget = 100, .logReads = true},
+    {.memoBudget = 1, .logReads = true},
+    {.memoBudget = 2, .logReads = true},
+    {.memoBudget = 30, .logReads = true},
 };
 
 // Track 0 is a chain of 60 records that tracks 1 to 40 start inside, at
