@@ -12,7 +12,6 @@
 #include "image/SectorHeader.hpp"
 #include "image/walk/HeaderReader.hpp"
 #include "image/walk/WalkAnswers.hpp"
-#include "image/walk/WalkLimits.hpp"
 #include "image/walk/WalkPlan.hpp"
 
 namespace d88 {
