@@ -300,15 +300,15 @@ struct Passes {
     void endSearches(std::uint32_t index, std::optional<FoundRecord> record, std::optional<std::uint32_t> identity = {})
     {
         Walk& walk = walks[index];
-        const auto ended = std::ranges::partition(walk.sought, [&](const Sought& sought) {
+        const auto ended = std::partition(walk.sought.begin(), walk.sought.end(), [&](const Sought& sought) {
             return identity && sought.identity != *identity;
         });
-        for (const Sought& sought : ended) {
-            answers.answer(walk.start, sought.identity, record);
-            groups[walk.group].sure -= sought.sure ? 1 : 0;
-            decided.insert(decided.end(), sought.searches.begin(), sought.searches.end());
+        for (auto sought = ended; sought != walk.sought.end(); ++sought) {
+            answers.answer(walk.start, sought->identity, record);
+            groups[walk.group].sure -= sought->sure ? 1 : 0;
+            decided.insert(decided.end(), sought->searches.begin(), sought->searches.end());
         }
-        walk.sought.erase(ended.begin(), ended.end());
+        walk.sought.erase(ended, walk.sought.end());
         leaveIfDone(index);
     }
 
