@@ -33,10 +33,7 @@ public:
 
     D88Image() : D88Image(WalkLimits{}) { }
     // Smaller limits make the passes' edges reachable in tests.
-    explicit D88Image(const WalkLimits& limits)
-        : headers_(stream_, limits)
-    {
-    }
+    explicit D88Image(const WalkLimits& limits) : headers_(stream_, limits) { }
 
     // With a path: opens and indexes the file; the error says why it cannot
     // be opened (the system's reason, or not a regular file). With nullptr:
