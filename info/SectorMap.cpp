@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <set>
+#include <string>
 
 #include "image/D88Image.hpp"
 #include "image/SectorAddress.hpp"
@@ -88,23 +89,31 @@ void SectorMap::print(D88Image& image, std::ostream& out) const
         }
         // Only the first record of an identity is ever read; later ones stay unmarked.
         std::set<std::uint32_t> seen;
+        // A line is written whole: a stream synced with stdio costs a call per insertion.
+        std::string line;
         for (std::int32_t i = 0; i < std::min(listed, maxListed * idBytes); i += idBytes) {
             const std::int32_t c = ids[i], h = ids[i + 1], r = ids[i + 2], n = ids[i + 3];
-            out << ' ';
+            line += ' ';
             if (c == expected.c && h == expected.h && n == expected.n)
-                out << r;
+                line += std::to_string(r);
             else
-                out << c << '/' << h << '/' << r << '/' << n;
+                line.append(std::to_string(c))
+                    .append("/")
+                    .append(std::to_string(h))
+                    .append("/")
+                    .append(std::to_string(r))
+                    .append("/")
+                    .append(std::to_string(n));
             const std::uint32_t identity = *packIdentity(c, h, r, n);
             if (seen.insert(identity).second) {
                 const std::string& code = codeOf(track, identity);
                 if (!code.empty())
-                    out << '=' << code;
+                    line.append("=").append(code);
             }
         }
         if (listed > maxListed * idBytes)
-            out << " ... (more records follow)";
-        out << '\n';
+            line += " ... (more records follow)";
+        out << line << '\n';
     }
 }
 
