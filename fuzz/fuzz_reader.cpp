@@ -224,12 +224,20 @@ void checkPlanned(D88Image& image, std::size_t memoBudget, ReferenceReader& refe
 // run makes walks, or where a read it never makes walks up to the record
 // that shows it never makes it (the earlier sector's, found short or
 // missing): the pass goes in file order, so it cannot know sooner. In all it
-// reads at most four times the headers the run's reads would one by one.
+// reads at most four times the headers the run's reads would one by one, and
+// the extents then read as the reference reads them, without a header.
 void checkExtentPlan(std::span<const std::uint8_t> bytes, const ReferenceReader& reference, std::int32_t disks)
 {
+    struct Extent {
+        std::int32_t disk, first, last;
+        SectorAddress start;
+        std::int32_t length;
+        std::vector<std::uint8_t> bytes; // what the reference reads of it
+    };
     D88Image image(WalkLimits{.logReads = true});
     image.open(bytes);
     WalkPlan plan;
+    std::vector<Extent> extents;
     std::set<std::uint64_t> allowed;
     std::uint64_t runHeaders = 0;
     std::vector<std::uint8_t> sector(4 * 1024);
@@ -242,6 +250,7 @@ void checkExtentPlan(std::span<const std::uint8_t> bytes, const ReferenceReader&
                 const SectorAddress start{n == 3 ? 1 : 0, 0, n == 3 ? 1 : 0, first, n};
                 image.setSectorRange(first, last);
                 image.planExtent(plan, start, static_cast<std::size_t>(length));
+                Extent& extent = extents.emplace_back(Extent{disk, first, last, start, length, {}});
                 std::optional<std::uint64_t> decided; // where the run turned out to stop
                 SectorAddress at = start;
                 for (std::int32_t total = 0; total < length; at.advance(first, last)) {
@@ -255,6 +264,8 @@ void checkExtentPlan(std::span<const std::uint8_t> bytes, const ReferenceReader&
                             allowed.insert(position);
                     if (!decided)
                         runHeaders += walker.lastWalk().size();
+                    if (!decided && placed == step)
+                        extent.bytes.insert(extent.bytes.end(), sector.begin(), sector.begin() + step);
                     if (placed < step && !decided)
                         decided = walker.lastWalk().back();
                     total += step;
@@ -265,6 +276,16 @@ void checkExtentPlan(std::span<const std::uint8_t> bytes, const ReferenceReader&
     for (const std::uint64_t position : image.passReads())
         require(allowed.count(position) != 0, "a header read past where the run is known to stop");
     require(image.passReads().size() <= 4 * runHeaders, "more than four times the run's headers read");
+
+    const std::uint64_t prepared = image.headersRead();
+    for (const Extent& extent : extents) {
+        require(image.selectDisk(extent.disk), "select");
+        image.setSectorRange(extent.first, extent.last);
+        std::vector<std::uint8_t> got(static_cast<std::size_t>(extent.length));
+        got.resize(static_cast<std::size_t>(image.readExtent(extent.start, got)));
+        require(got == extent.bytes, "a planned extent's bytes");
+    }
+    require(image.headersRead() == prepared, "a planned extent read a header");
 }
 
 } // namespace

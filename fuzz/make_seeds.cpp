@@ -93,6 +93,27 @@ Disk braidsBeforeAStop()
     return disk;
 }
 
+// Tracks 0 to 3 hold R 1 to 5, N 1, but lie in the file last to first: an
+// extent over them meets each later track's walk before the run is known to
+// read that track, and answers it in a later pass.
+Disk tracksBackwards()
+{
+    Disk disk;
+    for (int slot = 0; slot < 4; ++slot) {
+        const int track = 3 - slot;
+        for (std::uint8_t r = 1; r <= 5; ++r)
+            disk.tracks[slot].push_back(Record{static_cast<std::uint8_t>(track >> 1),
+                                               static_cast<std::uint8_t>(track & 1),
+                                               r,
+                                               1,
+                                               std::vector<std::uint8_t>(256, r),
+                                               {},
+                                               {}});
+        disk.trackEntryOverrides[track] = firstRecord + static_cast<std::uint32_t>(slot) * 5 * (headerOnly + 256);
+    }
+    return disk;
+}
+
 // Tracks 1 to 6 of five sectors counted 5, the fifth leading into one of
 // three interleaved tails at the disk's end, whose records count 0xFFFF.
 Disk shortTracksLongTails()
@@ -202,5 +223,6 @@ int main(int argc, char** argv)
     save(folder, "short-tracks-long-tails.d88", shortTracksLongTails().bytes());
     save(folder, "stubs-inside-records.d88", stubsInsideRecords());
     save(folder, "braids-before-a-stop.d88", braidsBeforeAStop().bytes());
+    save(folder, "tracks-backwards.d88", tracksBackwards().bytes());
     return 0;
 }

@@ -224,8 +224,10 @@ namespace {
 
 // An extent of three tracks of five 128-byte sectors from track 1. Track 1
 // holds `first` and then, unless it ends there, records that match nothing;
-// tracks 2 and 3 hold 300 such records each, or the extent's sectors.
-std::vector<std::uint8_t> extentStoppingAt(const std::vector<Record>& first, bool laterTracksHold)
+// tracks 2 and 3 hold 300 such records each, or the extent's sectors, and lie
+// in the file before track 1 where `backwards`.
+std::vector<std::uint8_t> extentStoppingAt(const std::vector<Record>& first, bool laterTracksHold,
+                                           bool backwards = false)
 {
     Disk disk;
     disk.tracks[1] = first;
@@ -242,6 +244,11 @@ std::vector<std::uint8_t> extentStoppingAt(const std::vector<Record>& first, boo
                                          {}});
         else
             records.assign(300, Record{0xFF, 0xFF, 0xFF, 0, {}, 0xFFFF, {}});
+    }
+    if (backwards) { // the tracks are the same size: 1 and 3 trade places
+        std::swap(disk.tracks[1], disk.tracks[3]);
+        disk.trackEntryOverrides[1] = firstRecord + 2 * 5 * (16 + 128);
+        disk.trackEntryOverrides[3] = firstRecord;
     }
     return disk.bytes();
 }
@@ -281,6 +288,7 @@ TEST(WalkPassTest, AnExtentIsWalkedOnlyAsFarAsTheRunReadsIt)
         {"R 1 is short", extentStoppingAt({onTrack1(1, 100, 0xFFFF), nothing, nothing, nothing}, false)},
         {"R 3 is missing", extentStoppingAt({onTrack1(1, 128, 3), onTrack1(2, 128, 3), nothing}, false)},
         {"every sector is there", extentStoppingAt(whole, true)},
+        {"every sector is there, the tracks backwards in the file", extentStoppingAt(whole, true, true)},
         {"braids behind a long first track", braidsBehindALongFirstTrack()},
     };
     constexpr std::int32_t length = 8 * 5 * 128;
