@@ -25,7 +25,11 @@ void ImageStream::open(std::span<const std::uint8_t> bytes)
 void ImageStream::sizeWindow()
 {
     const std::uint64_t size = fileSize();
-    window_.resize(size > windowSize && size <= wholeFile ? static_cast<std::size_t>(size) : windowSize);
+    const std::size_t capacity = size > windowSize && size <= wholeFile ? static_cast<std::size_t>(size) : windowSize;
+    if (capacity != windowCapacity_) {
+        window_ = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+        windowCapacity_ = capacity;
+    }
 }
 
 void ImageStream::close()
@@ -40,9 +44,9 @@ void ImageStream::close()
 
 void ImageStream::fill(std::uint64_t position)
 {
-    if (window_.size() > windowSize) { // the whole file, read once
+    if (windowCapacity_ > windowSize) { // the whole file, read once
         if (windowLength_ == 0)
-            windowLength_ = source_->readAt(0, window_.data(), window_.size());
+            windowLength_ = source_->readAt(0, window_.get(), windowCapacity_);
         return;
     }
     const std::uint64_t end = windowStart_ + windowLength_;
@@ -54,7 +58,7 @@ void ImageStream::fill(std::uint64_t position)
     const bool goesBack = windowLength_ > 0 && position < windowStart_ && windowStart_ - position < windowSize / 2;
     fillSize_ = goesBack ? windowSize : runsOn ? std::min(2 * fillSize_, windowSize) : smallFill;
     windowStart_ = position;
-    windowLength_ = source_ != nullptr ? source_->readAt(position, window_.data(), fillSize_) : 0;
+    windowLength_ = source_ != nullptr ? source_->readAt(position, window_.get(), fillSize_) : 0;
 }
 
 std::size_t ImageStream::readMissed(std::uint64_t position, std::uint8_t* destination, std::size_t count)
@@ -67,7 +71,7 @@ std::size_t ImageStream::readMissed(std::uint64_t position, std::uint8_t* destin
         return 0;
     const auto offset = static_cast<std::size_t>(position - windowStart_);
     const std::size_t got = std::min(count, windowLength_ - offset);
-    std::memcpy(destination, window_.data() + offset, got);
+    std::memcpy(destination, window_.get() + offset, got);
     return got;
 }
 

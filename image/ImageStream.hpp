@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <span>
-#include <vector>
 
 #include "platform/NativeFile.hpp"
 
@@ -45,7 +45,7 @@ public:
     {
         if (!inWindow(position, count))
             return readMissed(position, destination, count);
-        std::memcpy(destination, window_.data() + (position - windowStart_), count);
+        std::memcpy(destination, window_.get() + (position - windowStart_), count);
         return count;
     }
 
@@ -56,7 +56,7 @@ public:
     {
         if (!inWindow(position, count))
             fill(position);
-        return inWindow(position, count) ? window_.data() + (position - windowStart_) : nullptr;
+        return inWindow(position, count) ? window_.get() + (position - windowStart_) : nullptr;
     }
 
 private:
@@ -71,8 +71,9 @@ private:
 
     NativeFile file_;
     MemoryBytes memory_;
-    const ByteSource* source_ = nullptr; // the one of the two that is open
-    std::vector<std::uint8_t> window_;
+    const ByteSource* source_ = nullptr;     // the one of the two that is open
+    std::unique_ptr<std::uint8_t[]> window_; // not cleared: only what a read placed is used
+    std::size_t windowCapacity_ = 0;
     std::uint64_t windowStart_ = 0;
     std::size_t windowLength_ = 0;
     std::size_t fillSize_ = smallFill;
