@@ -89,11 +89,11 @@ struct Passes {
     {
         for (const auto& [start, limit] : plan.listings())
             if (answers.listing(start, limit) == nullptr) {
-                Walk& walk = walks[walkFrom(start)];
-                walk.toList = limit;
-                walk.listing = &answers.newListing(start, limit);
-                groups[walk.group].listers.push_back(walk.group);
-                ++groups[walk.group].sure;
+                const std::uint32_t index = walkFrom(start);
+                walks[index].toList = limit;
+                walks[index].listing = &answers.newListing(start, limit);
+                groups[walks[index].group].listers.push_back(index);
+                ++groups[walks[index].group].sure;
             }
         // A search from a listing's start rides on the listing's walk.
         for (std::uint32_t search = 0; search < plan.searches().size(); ++search) {
