@@ -24,7 +24,7 @@ constexpr Level lastPosition = Level{maxWalkRecords} - 1;
 constexpr std::uint64_t unsureShare = 3;
 
 // An identity a walk seeks, for the planned searches that ask for it there.
-struct Sought {
+struct Target {
     std::uint32_t identity;
     std::vector<std::uint32_t> searches;
     std::uint32_t open = 0; // of those, the ones the run may still make
@@ -36,11 +36,11 @@ struct Walk {
     std::uint64_t start = 0;
     std::uint32_t group = 0; // the group carrying it
     Level firstLevel = 0;    // that group's level on its first record
-    std::vector<Sought> sought;
+    std::vector<Target> targets;
     std::uint32_t toList = 0; // records its listing still takes
     WalkAnswers::Listing* listing = nullptr;
 
-    auto find(std::uint32_t identity) { return std::ranges::find(sought, identity, &Sought::identity); }
+    auto find(std::uint32_t identity) { return std::ranges::find(targets, identity, &Target::identity); }
 };
 
 // Walks that stand on the same record. A record's successor is fixed by its
@@ -52,7 +52,7 @@ struct Group {
     std::map<Level, std::vector<std::uint32_t>> walks;                     // those going on, by first level
     std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> seekers; // by identity; met ones skipped
     std::vector<std::uint32_t> listers;
-    std::uint32_t sure = 0; // identities sought and listings taken that the run is known to make
+    std::uint32_t sureCount = 0; // sure targets and listings on it: what makes its reads earn credit
 
     // What a merge moves: the lighter group joins the heavier.
     std::size_t weight() const { return walks.size() + seekers.size(); }
@@ -83,7 +83,7 @@ struct Passes {
     std::priority_queue<Cursor, std::vector<Cursor>, std::greater<>> cursors{};
     std::vector<Cursor> parked{};         // out of credit: the next pass goes on from there
     std::uint64_t credit = 0;             // headers groups with no sure walk may still read
-    std::vector<std::uint32_t> decided{}; // searches whose record the last step found or ruled out
+    std::vector<std::uint32_t> decided{}; // searches whose record this step found or ruled out
 
     void run(bool keep)
     {
@@ -93,7 +93,7 @@ struct Passes {
                 walks[index].toList = limit;
                 walks[index].listing = &answers.newListing(start, limit);
                 groups[walks[index].group].listers.push_back(index);
-                ++groups[walks[index].group].sure;
+                ++groups[walks[index].group].sureCount;
             }
         // A search from a listing's start rides on the listing's walk.
         for (std::uint32_t search = 0; search < plan.searches().size(); ++search) {
@@ -106,7 +106,7 @@ struct Passes {
             settle(search);
         for (std::uint32_t search = 0; search < plan.searches().size(); ++search)
             if (!plan.searches()[search].after) {
-                makeSure(search);
+                markMade(search);
                 settle(search);
             }
 
@@ -142,15 +142,15 @@ struct Passes {
         return at->second;
     }
 
-    // Where the search's identity is still sought; nullptr once it is answered.
-    Sought* sought(std::uint32_t search)
+    // The target the search's identity is, while a walk still seeks it.
+    Target* targetOf(std::uint32_t search)
     {
         const WalkPlan::Search& planned = plan.searches()[search];
         const auto from = walkStarts.find(planned.start);
         if (from == walkStarts.end())
             return nullptr;
         const auto at = walks[from->second].find(planned.identity);
-        return at != walks[from->second].sought.end() ? &*at : nullptr;
+        return at != walks[from->second].targets.end() ? &*at : nullptr;
     }
 
     const std::optional<FoundRecord>* known(std::uint32_t search) const
@@ -165,12 +165,12 @@ struct Passes {
             return;
         const std::uint32_t identity = plan.searches()[search].identity;
         const std::uint32_t index = walkFrom(plan.searches()[search].start);
-        if (sought(search) == nullptr) {
-            walks[index].sought.push_back(Sought{identity, {}});
+        if (targetOf(search) == nullptr) {
+            walks[index].targets.push_back(Target{identity, {}});
             groups[index].seekers[identity].push_back(index);
         }
-        sought(search)->searches.push_back(search);
-        ++sought(search)->open;
+        targetOf(search)->searches.push_back(search);
+        ++targetOf(search)->open;
     }
 
     // Once a search's record is known, the searches after it that ask for more
@@ -195,18 +195,18 @@ struct Passes {
                 if (!*record || plan.searches()[follower].after->bytes > held)
                     drop(follower);
                 else if (fates[search] == Fate::made && fates[follower] == Fate::unsure) {
-                    makeSure(follower);
+                    markMade(follower);
                     settling.push_back(follower);
                 }
         }
     }
 
     // A search the run makes: the group seeking it reads on its own credit.
-    void makeSure(std::uint32_t search)
+    void markMade(std::uint32_t search)
     {
         fates[search] = Fate::made;
-        if (Sought* at = sought(search); at != nullptr && !std::exchange(at->sure, true))
-            ++groups[walks[walkStarts.at(plan.searches()[search].start)].group].sure;
+        if (Target* target = targetOf(search); target != nullptr && !std::exchange(target->sure, true))
+            ++groups[walks[walkStarts.at(plan.searches()[search].start)].group].sureCount;
     }
 
     // A search the run never makes, and those after it: an identity no search
@@ -222,9 +222,9 @@ struct Passes {
                 continue;
             fates[next] = Fate::never;
             dropping.insert(dropping.end(), followers[next].begin(), followers[next].end());
-            if (Sought* at = sought(next); at != nullptr && --at->open == 0) {
+            if (Target* target = targetOf(next); target != nullptr && --target->open == 0) {
                 const std::uint32_t index = walkStarts.at(plan.searches()[next].start);
-                walks[index].sought.erase(walks[index].find(at->identity));
+                walks[index].targets.erase(walks[index].find(target->identity));
                 leaveIfDone(index);
             }
         }
@@ -236,7 +236,7 @@ struct Passes {
     void walkOn(Cursor at)
     {
         for (Group& group = groups[at.group]; !group.walks.empty();) {
-            if (group.sure > 0)
+            if (group.sureCount > 0)
                 credit += unsureShare;
             else if (credit == 0)
                 return parked.push_back(at);
@@ -244,8 +244,7 @@ struct Passes {
                 --credit;
             SectorHeader header;
             const bool readable = reader.readInPass(at.position, header);
-            step(group, at.position, readable ? &header : nullptr);
-            for (const std::uint32_t search : std::exchange(decided, {}))
+            for (const std::uint32_t search : step(group, at.position, readable ? &header : nullptr))
                 settle(search);
             at.position += SectorHeader::size + header.dataLength;
             if (!group.walks.empty() && !cursors.empty() && cursors.top().position <= at.position)
@@ -258,12 +257,13 @@ struct Passes {
     // the group's walks, as a plain walk takes it: a count of 0 ends every
     // search before the record's identity counts, listings go on past it, and
     // the record at position count - 1 in a walk, or at the cap, ends it.
-    void step(Group& group, std::uint64_t position, const SectorHeader* header)
+    // Returns the searches whose record it found or ruled out.
+    std::vector<std::uint32_t> step(Group& group, std::uint64_t position, const SectorHeader* header)
     {
         if (header == nullptr) {
             while (!group.walks.empty())
                 end(group, group.walks.begin()->first);
-            return;
+            return std::exchange(decided, {});
         }
         if (header->sectorCount == 0) {
             std::vector<std::uint32_t> all;
@@ -283,7 +283,7 @@ struct Passes {
                 walk.listing->firstCount = header->sectorCount;
             walk.listing->identities.push_back(header->identity());
             if (--walk.toList == 0) {
-                --group.sure;
+                --group.sureCount;
                 leaveIfDone(index);
             }
         }
@@ -292,23 +292,24 @@ struct Passes {
         end(group, group.level - lastPosition);
         std::erase_if(group.listers, [&](std::uint32_t index) { return walks[index].toList == 0; });
         ++group.level;
+        return std::exchange(decided, {});
     }
 
     // Answers the walk's searches for `identity`, or for every identity it
-    // still seeks; their followers are settled once the step is done. A walk
-    // left with nothing to do leaves its group.
+    // still seeks, for the step to return. A walk left with nothing to do
+    // leaves its group.
     void endSearches(std::uint32_t index, std::optional<FoundRecord> record, std::optional<std::uint32_t> identity = {})
     {
         Walk& walk = walks[index];
-        const auto ended = std::partition(walk.sought.begin(), walk.sought.end(), [&](const Sought& sought) {
-            return identity && sought.identity != *identity;
+        const auto ended = std::partition(walk.targets.begin(), walk.targets.end(), [&](const Target& target) {
+            return identity && target.identity != *identity;
         });
-        for (auto sought = ended; sought != walk.sought.end(); ++sought) {
-            answers.answer(walk.start, sought->identity, record);
-            groups[walk.group].sure -= sought->sure ? 1 : 0;
-            decided.insert(decided.end(), sought->searches.begin(), sought->searches.end());
+        for (auto target = ended; target != walk.targets.end(); ++target) {
+            answers.answer(walk.start, target->identity, record);
+            groups[walk.group].sureCount -= target->sure ? 1 : 0;
+            decided.insert(decided.end(), target->searches.begin(), target->searches.end());
         }
-        walk.sought.erase(ended, walk.sought.end());
+        walk.targets.erase(ended, walk.targets.end());
         leaveIfDone(index);
     }
 
@@ -322,7 +323,7 @@ struct Passes {
         if (ended == group.walks.end())
             return;
         for (const std::uint32_t index : std::vector(ended->second)) {
-            group.sure -= walks[index].toList > 0 ? 1 : 0;
+            group.sureCount -= walks[index].toList > 0 ? 1 : 0;
             walks[index].toList = 0;
             endSearches(index, std::nullopt);
         }
@@ -332,7 +333,7 @@ struct Passes {
     void leaveIfDone(std::uint32_t index)
     {
         const Walk& walk = walks[index];
-        if (!walk.sought.empty() || walk.toList > 0)
+        if (!walk.targets.empty() || walk.toList > 0)
             return;
         Group& group = groups[walk.group];
         const auto at = group.walks.find(walk.firstLevel);
@@ -359,7 +360,7 @@ struct Passes {
             all.insert(all.end(), seekers.begin(), seekers.end());
         }
         joined.listers.insert(joined.listers.end(), left.listers.begin(), left.listers.end());
-        joined.sure += left.sure;
+        joined.sureCount += left.sureCount;
         left = Group{};
     }
 };
