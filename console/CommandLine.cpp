@@ -7,6 +7,11 @@ std::string_view ArgumentScanner::at(int index) const
     return argv_ != nullptr && argv_[index] != nullptr ? argv_[index] : "";
 }
 
+std::string_view programName(int argc, const char* const* argv, std::string_view fallback)
+{
+    return argc > 0 && argv[0] != nullptr && argv[0][0] != '\0' ? std::string_view(argv[0]) : fallback;
+}
+
 std::optional<ArgumentScanner::Argument> ArgumentScanner::next()
 {
     while (++index_ < argc_) {

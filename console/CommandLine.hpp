@@ -11,6 +11,9 @@
 // command line says what was wrong and where to read more.
 namespace d88::console {
 
+// argv[0] as invoked, or `fallback` where the system gave none or an empty one.
+std::string_view programName(int argc, const char* const* argv, std::string_view fallback);
+
 class ArgumentScanner {
 public:
     struct Argument {

@@ -18,7 +18,7 @@ constexpr std::string_view inPlaceOption = "--in-place";
 PutCommand parsePutCommand(int argc, const char* const* argv)
 {
     PutCommand command;
-    command.program = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0' ? argv[0] : putProgramName;
+    command.program = console::programName(argc, argv, putProgramName);
     std::vector<std::string_view> names;
     bool outputGiven = false;
     console::ArgumentScanner scanner(argc, argv);

@@ -12,7 +12,7 @@ namespace d88 {
 Command parseCommandLine(int argc, const char* const* argv)
 {
     Command command;
-    command.program = argc > 0 && argv[0] != nullptr && argv[0][0] != '\0' ? argv[0] : fallbackProgramName;
+    command.program = console::programName(argc, argv, fallbackProgramName);
     std::vector<std::string_view> names;
     console::ArgumentScanner scanner(argc, argv);
     while (const auto arg = scanner.next()) {
