@@ -165,12 +165,13 @@ struct Passes {
             return;
         const std::uint32_t identity = plan.searches()[search].identity;
         const std::uint32_t index = walkFrom(plan.searches()[search].start);
-        if (targetOf(search) == nullptr) {
-            walks[index].targets.push_back(Target{identity, {}});
+        Target* target = targetOf(search);
+        if (target == nullptr) {
+            target = &walks[index].targets.emplace_back(Target{identity, {}});
             groups[index].seekers[identity].push_back(index);
         }
-        targetOf(search)->searches.push_back(search);
-        ++targetOf(search)->open;
+        target->searches.push_back(search);
+        ++target->open;
     }
 
     // Once a search's record is known, the searches after it that ask for more
